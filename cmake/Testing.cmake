@@ -1,0 +1,19 @@
+find_package(GTest REQUIRED)
+
+# weibo_test(NAME name LABELS l1 [l2...] SOURCES s1 [s2...] LIBS lib1 [lib2...])
+# One GoogleTest executable, registered with CTest as one test under the
+# given labels. Related cases live in one executable; gtest prints each.
+function(weibo_test)
+  cmake_parse_arguments(T "" "NAME;TIMEOUT" "LABELS;SOURCES;LIBS;ENV" ${ARGN})
+  add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  weibo_warnings(${T_NAME})
+  add_test(NAME ${T_NAME} COMMAND ${T_NAME})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 120)
+  endif()
+  set_tests_properties(${T_NAME} PROPERTIES LABELS "${T_LABELS}" TIMEOUT ${T_TIMEOUT})
+  if(T_ENV)
+    set_tests_properties(${T_NAME} PROPERTIES ENVIRONMENT "${T_ENV}")
+  endif()
+endfunction()
