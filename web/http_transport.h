@@ -1,0 +1,70 @@
+// The transport under HttpRequest: one request/reply exchange with a server,
+// without redirect handling, cookies or header composition (HttpRequest does
+// those). web/curl_transport.cpp implements it on libcurl; tests can build a
+// transport with short time-outs and pass it to HttpRequestVia.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <optional>
+#include <vector>
+
+#include "support/text_rules.h"
+
+namespace weibo {
+
+// What one exchange sends.
+struct TransportRequest {
+  bool secure = false;       // TLS (https) or plain HTTP
+  Text host;                 // lower-case host name, without port
+  int port = 80;             // 1 to 65535
+  Text path;                 // request target from the first "/", query included
+  bool post = false;         // POST with `body`, else GET without one
+  ByteArray body;            // POST body, sent with its byte count
+  Text agent;                // sent as User-Agent unless `header_lines` hold one
+  std::vector<Text> header_lines;  // sent in this order, one "Name: value" each
+  std::optional<Text> http_proxy;  // "host:port" of an HTTP proxy, else direct
+};
+
+enum class TransportOutcome {
+  kNotStarted,  // the request could not be set up; nothing was sent
+  kComplete,    // the reply arrived completely
+  kFailed,      // connection or transfer failed (refused, reset, TLS, cut short)
+  kTimedOut,    // no connection in time, or no byte for too long
+  kTooLarge,    // the body or header blocks passed their cap
+};
+
+// What came back. Everything that arrived is kept, also on failure.
+struct TransportReply {
+  TransportOutcome outcome = TransportOutcome::kNotStarted;
+  int status = 0;  // the final status code, 0 when none arrived
+  // Each header block that arrived (interim 1xx replies included), in order:
+  // its status line and header lines, each ended by CR LF, then an empty
+  // line. Line ends are normalised to CR LF.
+  std::vector<ByteArray> header_blocks;
+  ByteArray body;          // the final reply's body; empty unless kComplete
+  Text redirect_url;       // absolute target of a 3xx reply's Location, else empty
+};
+
+// Limits of one transport. The defaults are those of the running tool.
+struct TransportLimits {
+  std::chrono::milliseconds connect_timeout{60'000};
+  // A transfer that receives (or sends) no byte for this long is abandoned.
+  std::chrono::milliseconds idle_timeout{60'000};
+  std::size_t max_body_bytes = std::size_t{256} << 20;
+  std::size_t max_header_bytes = std::size_t{1} << 20;
+};
+
+class HttpTransport {
+ public:
+  virtual ~HttpTransport() = default;
+  // Performs one exchange and blocks until it ends. Safe to call from several
+  // threads at once.
+  virtual TransportReply Exchange(const TransportRequest& request) = 0;
+};
+
+// The process's transport with the default limits. It lives until the
+// process ends; safe to use from any thread.
+HttpTransport& DefaultHttpTransport();
+
+}  // namespace weibo
