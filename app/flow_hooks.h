@@ -1,0 +1,46 @@
+// The flows of the sign-in, album and download subsystems, as the
+// application calls them. The executable fills FlowHooks with the real flows;
+// a hook left empty makes its trigger do nothing, so the windows and commands
+// run (and are tested) without the flows behind them.
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include "albums/pool/worker_pool.h"
+#include "app/program_state.h"
+#include "app/shell.h"
+#include "app/window_ops.h"
+#include "support/text_rules.h"
+#include "web/endpoints.h"
+
+namespace weibo {
+
+// What a flow works with. `state` is never null while a hook runs; the other
+// members point at objects that live as long as the program.
+struct FlowContext {
+  std::shared_ptr<ProgramState> state;
+  WindowOps* windows = nullptr;
+  Shell* shell = nullptr;
+  const Endpoints* endpoints = nullptr;
+};
+
+struct FlowHooks {
+  // The QR-code sign-in, run by the sign-in window's first activation. Hides
+  // the sign-in window and loads the main window when it succeeds.
+  std::function<void(const FlowContext&)> qr_sign_in;
+  // Resolves state->profile_address and lists that user's albums; true when
+  // the user was found.
+  std::function<bool(const FlowContext&)> resolve_profile;
+  // Command 开始分析: asks for a profile address and resolves it.
+  std::function<void(const FlowContext&)> ask_for_profile;
+  // Command 查看下载: shows the current user's download folder.
+  std::function<void(const FlowContext&)> show_downloads;
+  // The popup's download commands, with the size segment of the chosen item.
+  std::function<void(const FlowContext&, const Text& size_segment)> download_album;
+  // The pool's task routine: handles one posted page task on a worker
+  // thread. The pool is created only when this is set.
+  std::function<void(const FlowContext&, TaskValue task)> download_page;
+};
+
+}  // namespace weibo

@@ -1,0 +1,63 @@
+// The tool's process-wide state: one instance of each item for the whole
+// process, created empty before the first window opens and released when the
+// program ends (Program::CreateProgramState / ReleaseProgramState).
+//
+// Ownership: the Program holds the state through a shared pointer. A worker
+// task that reads the state keeps its own reference for as long as it runs,
+// so releasing the state at the end of the program never frees it under a
+// running task.
+//
+// Threading: the user-interface thread owns every field except where noted.
+// Pool tasks take `progress_lock` around the download counters and the status
+// text. Fields the download tasks also read must be copied into the task or
+// guarded by the code that shares them.
+#pragma once
+
+#include <cstdint>
+#include <mutex>
+#include <vector>
+
+#include "albums/pool/worker_pool.h"
+#include "app/window_ops.h"
+#include "support/text_rules.h"
+
+namespace weibo {
+
+// One album of the current user, in the order of the service's reply.
+struct AlbumRecord {
+  Text caption;        // item label and the album's folder name
+  Text album_id;       // used in the photo-list request
+  Text cover_address;  // the cover picture (or the placeholder)
+  Text updated;        // kept only
+  Text photo_count;    // item label and the number of pages
+  Text type;           // used in the photo-list request
+};
+
+struct ProgramState {
+  // The service's cookies as name=value entries joined by "; ".
+  Text cookie_jar;
+
+  // The current user.
+  Text profile_address;
+  Text user_id;
+  Text nickname;
+  Text download_root;
+  std::vector<AlbumRecord> album_table;  // album k is item k-1 of the album view
+  ImageList album_images;                // one 150 x 150 icon per album
+
+  // Downloads.
+  Text size_segment;
+  Text album_folder;
+  std::int32_t pages_done = 0;   // guarded by progress_lock
+  std::int32_t pages_total = 0;  // guarded by progress_lock
+  std::int32_t saved_count = 0;  // guarded by progress_lock
+  std::mutex progress_lock;
+
+  // The pool that runs page downloads; constructed, not running.
+  WorkerPool pool;
+
+  // Set when the image layer has been started.
+  bool imaging_started = false;
+};
+
+}  // namespace weibo

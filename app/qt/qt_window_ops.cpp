@@ -1,0 +1,227 @@
+#include "app/qt/qt_window_ops.h"
+
+#include <QApplication>
+#include <QByteArray>
+#include <QCursor>
+#include <QImage>
+#include <QPainter>
+#include <QPixmap>
+
+#include "app/qt/gbk_text.h"
+#include "app/qt/input_box.h"
+#include "app/qt/message_box.h"
+#include "app/qt/tool_icons.h"
+#include "app/window_layout.h"
+#include "app/window_texts.h"
+
+namespace weibo {
+namespace {
+
+int Slot(WindowId window) { return window == WindowId::kMain ? 1 : 0; }
+
+QByteArray Bytes(const ByteArray& bytes) {
+  return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+// The picture fitted into a width x height icon, centred on a transparent
+// ground, or the stand-in when the bytes are no picture.
+QIcon FittedIcon(const ByteArray& picture, int width, int height) {
+  QImage image;
+  if (!image.loadFromData(Bytes(picture))) return QIcon(MissingPicture(qMin(width, height)));
+  const QImage scaled = image.scaled(width, height, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+  QPixmap icon(width, height);
+  icon.fill(Qt::transparent);
+  QPainter painter(&icon);
+  painter.drawImage((width - scaled.width()) / 2, (height - scaled.height()) / 2, scaled);
+  return QIcon(icon);
+}
+
+}  // namespace
+
+QtWindowOps::QtWindowOps() { titles_[Slot(WindowId::kSignIn)] = kSignInTitle; }
+
+QtWindowOps::~QtWindowOps() {
+  status_relay_.Stop();
+  delete sign_in_.data();
+  delete main_.data();
+}
+
+void QtWindowOps::CreateSignIn() {
+  sign_in_ = new SignInWindow();
+  sign_in_->setAttribute(Qt::WA_DeleteOnClose, false);
+  sign_in_->on_first_activation = [this] {
+    if (events_ != nullptr) events_->OnFirstActivation(WindowId::kSignIn);
+  };
+  sign_in_->on_closing = [this] {
+    if (events_ != nullptr) events_->OnClosing(WindowId::kSignIn);
+  };
+  titles_[Slot(WindowId::kSignIn)] = kSignInTitle;
+}
+
+void QtWindowOps::CreateMain() {
+  main_ = new MainWindow();
+  main_->on_first_activation = [this] {
+    if (events_ != nullptr) events_->OnFirstActivation(WindowId::kMain);
+  };
+  main_->on_closing = [this] {
+    if (events_ != nullptr) events_->OnClosing(WindowId::kMain);
+  };
+  main_->on_tool_button = [this](int index) {
+    if (events_ != nullptr) events_->OnToolButton(index);
+  };
+  main_->on_menu_item = [this](MenuItem item) {
+    if (events_ != nullptr) events_->OnMenuItem(item);
+  };
+  main_->Albums()->on_right_click = [this] {
+    if (events_ != nullptr) events_->OnAlbumViewRightClick();
+  };
+  titles_[Slot(WindowId::kMain)].clear();
+  icons_.clear();
+}
+
+QWidget* QtWindowOps::Widget(WindowId window) const {
+  return window == WindowId::kMain ? static_cast<QWidget*>(main_.data())
+                                   : static_cast<QWidget*>(sign_in_.data());
+}
+
+void QtWindowOps::LoadWindow(WindowId window) {
+  if (Widget(window) == nullptr) {
+    if (window == WindowId::kMain) {
+      CreateMain();
+    } else {
+      CreateSignIn();
+    }
+  }
+  QWidget* widget = Widget(window);
+  CentreOnScreen(widget, window == WindowId::kMain ? kMainOuterSize : kSignInOuterSize);
+  widget->show();
+  widget->raise();
+  widget->activateWindow();
+}
+
+void QtWindowOps::DestroyWindow(WindowId window) {
+  QWidget* widget = Widget(window);
+  if (widget == nullptr) return;
+  // Hidden at once, deleted when the event loop next runs; deleting it does
+  // not close it, so its closing handler does not run.
+  widget->hide();
+  widget->deleteLater();
+  if (window == WindowId::kMain) {
+    main_.clear();
+  } else {
+    sign_in_.clear();
+  }
+  titles_[Slot(window)].clear();
+}
+
+void QtWindowOps::SetVisible(WindowId window, bool visible) {
+  if (QWidget* widget = Widget(window)) widget->setVisible(visible);
+}
+
+bool QtWindowOps::IsVisible(WindowId window) const {
+  const QWidget* widget = Widget(window);
+  return widget != nullptr && widget->isVisible();
+}
+
+void QtWindowOps::SetTitle(WindowId window, const Text& title) {
+  QWidget* widget = Widget(window);
+  if (widget == nullptr) return;
+  titles_[Slot(window)] = title;
+  widget->setWindowTitle(GbkToQString(title));
+}
+
+Text QtWindowOps::Title(WindowId window) const {
+  return Widget(window) != nullptr ? titles_[Slot(window)] : Text();
+}
+
+void QtWindowOps::SetLabelText(const Text& text) {
+  if (sign_in_ != nullptr) sign_in_->SetLabelText(GbkToQString(text));
+}
+
+void QtWindowOps::SetPicture(const ByteArray& image) {
+  if (sign_in_ != nullptr) sign_in_->SetPicture(Bytes(image));
+}
+
+void QtWindowOps::SetStatusText(int part, const Text& text) {
+  if (part != 0) return;
+  const QString shown = GbkToQString(text);
+  status_relay_.Run([this, shown] {
+    if (main_ != nullptr) main_->SetStatusText(shown);
+  });
+}
+
+void QtWindowOps::StopStatusUpdates() { status_relay_.Stop(); }
+
+void QtWindowOps::ClearItems() {
+  if (main_ != nullptr) main_->Albums()->clear();
+}
+
+void QtWindowOps::SetLargeIconList(const ImageList& list) {
+  icons_.clear();
+  icons_.reserve(list.pictures.size());
+  for (const ByteArray& picture : list.pictures) {
+    icons_.push_back(FittedIcon(picture, list.icon_width, list.icon_height));
+  }
+}
+
+int QtWindowOps::AppendItem(const Text& label, int picture_index) {
+  if (main_ == nullptr) return -1;
+  auto* item = new QListWidgetItem(GbkToQString(label));
+  if (picture_index >= 0 && static_cast<std::size_t>(picture_index) < icons_.size()) {
+    item->setIcon(icons_[static_cast<std::size_t>(picture_index)]);
+  }
+  item->setTextAlignment(Qt::AlignHCenter | Qt::AlignTop);
+  main_->Albums()->addItem(item);
+  return main_->Albums()->count() - 1;
+}
+
+int QtWindowOps::SelectedIndex() const {
+  if (main_ == nullptr) return -1;
+  int first = -1;
+  for (const QModelIndex& index : main_->Albums()->selectionModel()->selectedIndexes()) {
+    if (first == -1 || index.row() < first) first = index.row();
+  }
+  return first;
+}
+
+void QtWindowOps::SetDisabled(Control control, bool disabled) {
+  if (main_ == nullptr) return;
+  if (control == Control::kAlbumView) {
+    main_->Albums()->setEnabled(!disabled);
+  } else {
+    main_->AlbumMenu()->setEnabled(!disabled);
+  }
+}
+
+void QtWindowOps::PopupAlbumMenu() {
+  if (main_ == nullptr || !main_->AlbumMenu()->isEnabled()) return;
+  main_->AlbumMenu()->popup(QCursor::pos() + QPoint(kPopupOffset, kPopupOffset));
+}
+
+void QtWindowOps::ProcessPendingMessages() {
+  QCoreApplication::sendPostedEvents();
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+QWidget* QtWindowOps::DialogParent() const {
+  if (main_ != nullptr && main_->isVisible()) return main_;
+  if (sign_in_ != nullptr && sign_in_->isVisible()) return sign_in_;
+  return nullptr;
+}
+
+bool QtWindowOps::InputBox(const Text& prompt, const Text& title, const Text& initial_text,
+                           Text* entered) {
+  QString edited;
+  if (!RunInputBox(DialogParent(), GbkToQString(prompt), GbkToQString(title),
+                   GbkToQString(initial_text), &edited)) {
+    return false;
+  }
+  *entered = QStringToGbk(edited);
+  return true;
+}
+
+int QtWindowOps::MessageBox(const Text& text, const Text& title, int flags) {
+  return RunMessageBox(DialogParent(), GbkToQString(text), GbkToQString(title), flags);
+}
+
+}  // namespace weibo
