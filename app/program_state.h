@@ -34,8 +34,11 @@ struct AlbumRecord {
 };
 
 struct ProgramState {
-  // The service's cookies as name=value entries joined by "; ".
+  // The service's cookies as name=value entries joined by "; ". Once the
+  // download pool runs, every use goes through cookie_lock, held only to copy
+  // the jar or to merge a reply's cookies into it, never during a request.
   Text cookie_jar;
+  std::mutex cookie_lock;
 
   // The current user.
   Text profile_address;
