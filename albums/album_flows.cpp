@@ -1,0 +1,16 @@
+#include "albums/album_flows.h"
+
+#include "albums/album_download.h"
+#include "albums/album_list.h"
+
+namespace weibo {
+
+void InstallAlbumFlows(FlowHooks* hooks) {
+  hooks->resolve_profile = ResolveProfile;
+  hooks->ask_for_profile = AskForProfile;
+  hooks->show_downloads = ShowDownloads;
+  hooks->download_album = DownloadAlbum;
+  hooks->download_page = DownloadPage;
+}
+
+}  // namespace weibo

@@ -1,0 +1,47 @@
+// The texts the album and download flows show or send, as code page 936
+// bytes. The trailing comments show the characters.
+#pragma once
+
+namespace weibo {
+
+// Appended to the nickname for the main window's title and the user's
+// download folder.
+inline constexpr char kAlbumTitleSuffix[] = " - \xCE\xA2\xCF\xE0\xB2\xE1";  // " - 微相册"
+
+// The message box shown when a profile page lacks the user's id or nickname.
+inline constexpr char kProfileMissingText[] = "onick or oid";
+inline constexpr char kProfileMissingTitle[] = "erro";
+
+// The input box of the command that names a user; an example address
+// follows the prompt.
+inline constexpr char kProfilePrompt[] =
+    "\xC7\xEB\xCA\xE4\xC8\xEB\xD3\xC3\xBB\xA7\xD6\xF7\xD2\xB3\xB5\xD8\xD6\xB7,"
+    "\xC8\xE7:";  // 请输入用户主页地址,如:
+// The example profile: main host + kExampleProfilePath.
+inline constexpr char kExampleProfilePath[] = "/u/1234567890?from=myfollow_all";
+
+// Album labels: caption + "_" + photo count + "张".
+inline constexpr char kPhotoUnit[] = "\xD5\xC5";  // 张
+
+// Status bar texts of the downloads.
+inline constexpr char kSavedCountPrefix[] =
+    "\xD7\xB4\xCC\xAC:\xB5\xB1\xC7\xB0\xD2\xD1\xCF\xC2\xD4\xD8 ";  // "状态:当前已下载 "
+inline constexpr char kSavedCountSuffix[] = "\xD5\xC5!";          // 张!
+inline constexpr char kAllPagesDoneText[] =
+    "\xD7\xB4\xCC\xAC:\xC3\xB2\xCB\xC6\xB6\xBC\xD2\xD1\xBE\xAD\xCF\xC2\xD4\xD8\xCD\xEA\xC1\xCB,"
+    "\xC7\xEB\xB5\xE3\xBB\xF7\xC9\xCF\xB7\xBD\xB5\xC4'\xB2\xE9\xBF\xB4\xCF\xC2\xD4\xD8',"
+    "\xC8\xE7\xCA\xFD\xC1\xBF\xB2\xBB\xD2\xBB\xD6\xC2\xCE\xAA\xC4\xB3\xD0\xA9\xCD\xBC\xC6\xAC"
+    "\xD6\xD8\xB8\xB4\xBB\xF2\xB1\xBB\xC8\xA8\xCF\xDE;";
+// 状态:貌似都已经下载完了,请点击上方的'查看下载',如数量不一致为某些图片重复或被权限;
+
+// Markers around the profile values in a profile page.
+inline constexpr char kUserIdMarker[] = "$CONFIG['oid']='";
+inline constexpr char kNicknameMarker[] = "$CONFIG['onick']='";
+inline constexpr char kProfileValueEnd[] = "'; ";
+
+// Request paths.
+inline constexpr char kAlbumListPath[] = "/albums/get_all?uid=";
+inline constexpr char kPhotoListPath[] = "/photos/get_all?uid=";
+inline constexpr char kCoverPlaceholderPath[] = "/t4/appstyle/photo/images/common/status_0.png";
+
+}  // namespace weibo

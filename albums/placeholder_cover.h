@@ -1,0 +1,15 @@
+// The icon of an album whose cover picture cannot be had.
+#pragma once
+
+#include "support/text_rules.h"
+
+namespace weibo {
+
+inline constexpr int kAlbumIconSize = 150;
+
+// A 150 x 150 picture in BMP form (24-bit, uncompressed): a grey frame with
+// the outline of a landscape, the usual sign for "picture missing". The same
+// bytes on every call. Pure; any thread.
+ByteArray PlaceholderCoverIcon();
+
+}  // namespace weibo

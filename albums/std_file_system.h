@@ -1,0 +1,21 @@
+// FileSystem on std::filesystem and file streams.
+#pragma once
+
+#include <filesystem>
+
+#include "albums/file_system.h"
+
+namespace weibo {
+
+class StdFileSystem : public FileSystem {
+ public:
+  bool CreateFolder(const Text& path) override;
+  bool ReplaceFile(const Text& path, const ByteArray& bytes) override;
+
+  // The native form of the tool's path `path`: "\" becomes the native
+  // separator, then the text is decoded from code page 936. Empty for an
+  // empty path or one that cannot be decoded.
+  static std::filesystem::path NativePath(const Text& path);
+};
+
+}  // namespace weibo
