@@ -1,0 +1,67 @@
+// Plain HTTP requests for the simulator's tests, through cpp-httplib's
+// client (never the tool's own web code), plus small readers for the
+// replies: JSON-P unwrapping and JSON parsing through Qt, a cookie jar that
+// keeps what the replies set, and a raw socket for the fault tests.
+#pragma once
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "tools/weibo-sim/weibo_sim.h"
+
+namespace weibo::sim::testing {
+
+struct Reply {
+  int status = 0;  // 0: no reply (connection failed or cut)
+  std::multimap<std::string, std::string> headers;
+  std::string body;
+
+  std::string Header(const std::string& name) const;
+  std::vector<std::string> SetCookies() const;
+};
+
+// GET (or POST with an empty form) of `target` on `host` ("127.0.0.1:PORT"),
+// with `cookie_header` when not empty. Redirects are not followed.
+Reply Get(const std::string& host, const std::string& target, const std::string& cookie_header = "");
+Reply Post(const std::string& host, const std::string& target);
+// The same for an absolute "http://host:port/path?query" address.
+Reply GetUrl(const std::string& url, const std::string& cookie_header = "");
+
+// The JSON between the first "(" and the last ")" of a JSON-P reply.
+std::string JsonpBody(const std::string& reply);
+// The object the text holds; an empty object with `ok` false when it does
+// not parse.
+QJsonObject ParseObject(const std::string& json, bool* ok = nullptr);
+std::string Str(const QJsonValue& value);  // a JSON string as UTF-8
+
+// Cookies as a browser without domain rules would keep them: a reply's
+// Set-Cookie replaces a cookie of the same name, an expiry in 1970 deletes it.
+class CookieJar {
+ public:
+  void Take(const Reply& reply);
+  std::string Header() const;
+  bool Has(const std::string& name) const { return cookies_.count(name) > 0; }
+  void Remove(const std::string& name) { cookies_.erase(name); }
+  const std::map<std::string, std::string>& cookies() const { return cookies_; }
+
+ private:
+  std::map<std::string, std::string> cookies_;
+};
+
+// The whole sign-in through HTTP: QR code, phone scan and confirm, poll,
+// login and every cross-domain visit (redirects followed by hand). Returns
+// the jar. Fails the calling test through gtest assertions on the way.
+CookieJar SignInOverHttp(WeiboSim& sim);
+
+// Sends `request` on a fresh socket to `host` and reads until the peer
+// closes, an error or `timeout_ms` without data. `error` gets errno of a
+// failed read (ECONNRESET, EAGAIN) or 0 at an orderly end.
+std::string RawExchange(const std::string& host, const std::string& request, int timeout_ms,
+                        int* error);
+
+}  // namespace weibo::sim::testing
