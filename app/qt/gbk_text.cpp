@@ -49,10 +49,7 @@ QString GbkToQString(const Text& text) {
       ucnv_toUChars(converter.get(), units.data(), static_cast<int32_t>(units.size()), text.data(),
                     static_cast<int32_t>(text.size()), &status);
   if (U_FAILURE(status)) return QString();
-  QString result(reinterpret_cast<const QChar*>(units.data()), length);
-  // ICU marks an undefined byte with U+001A; show it as the replacement mark.
-  result.replace(QChar(0x1A), QChar(QChar::ReplacementCharacter));
-  return result;
+  return QString(reinterpret_cast<const QChar*>(units.data()), length);
 }
 
 Text QStringToGbk(const QString& text) {
