@@ -75,17 +75,24 @@ void PutBe(ByteArray& out, std::uint32_t value, int bytes) {
   for (int i = bytes - 1; i >= 0; --i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
 }
 
-// Comment segments after the JPEG start marker. The first carries the text;
-// later ones, when the text is too long for one segment, carry the rest.
+// Comment segments after the JPEG start marker and its JFIF segment, which
+// strict readers expect first. The first carries the text; later ones, when
+// the text is too long for one segment, carry the rest.
 ByteArray WithJpegComment(const ByteArray& jpeg, const Text& text) {
+  std::size_t at = 2;
+  if (jpeg.size() > 6 && static_cast<unsigned char>(jpeg[2]) == 0xFF &&
+      static_cast<unsigned char>(jpeg[3]) == 0xE0) {
+    at += 2 + (static_cast<std::size_t>(static_cast<unsigned char>(jpeg[4])) << 8) +
+          static_cast<unsigned char>(jpeg[5]);
+  }
   ByteArray segments;
-  for (std::size_t at = 0; at < text.size() || at == 0; at += 65533) {
-    std::size_t length = std::min<std::size_t>(65533, text.size() - at);
+  for (std::size_t from = 0; from < text.size() || from == 0; from += 65533) {
+    std::size_t length = std::min<std::size_t>(65533, text.size() - from);
     segments += "\xFF\xFE";
     PutBe(segments, static_cast<std::uint32_t>(length + 2), 2);
-    segments.append(text, at, length);
+    segments.append(text, from, length);
   }
-  return jpeg.substr(0, 2) + segments + jpeg.substr(2);
+  return jpeg.substr(0, at) + segments + jpeg.substr(at);
 }
 
 // A tEXt chunk right after the PNG header chunk (signature 8 + IHDR 25 bytes).

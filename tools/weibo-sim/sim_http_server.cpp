@@ -20,7 +20,7 @@ constexpr int kSliceMs = 25;
 constexpr int kReadTimeoutMs = 5000;
 constexpr int kWriteTimeoutMs = 5000;
 constexpr int kKeepAliveMs = 5000;
-constexpr std::size_t kPoolThreads = 32;
+constexpr std::size_t kPoolThreads = 16;
 constexpr std::size_t kKeepAliveRequests = 100;
 
 // Waits for `events` on `fd` for up to `timeout_ms`, in short slices so that
