@@ -1,11 +1,13 @@
 // The executable's entry: wires the Qt windows, the desktop services, the
 // service's addresses chosen at configure time and the flows into one
 // Program, and starts it.
+#include "albums/album_flows.h"
 #include "app/program.h"
 #include "app/qt/qt_runtime.h"
 #include "app/qt/qt_shell.h"
 #include "app/qt/qt_window_ops.h"
 #include "build_endpoints.h"
+#include "signin/qr_sign_in.h"
 #include "support/reencode_image.h"
 
 namespace {
@@ -35,7 +37,8 @@ int main(int argc, char** argv) {
   parts.endpoints = BuildEndpoints();
   parts.start_imaging = [] { return weibo::StartImageCodecs(); };
   parts.run_message_loop = [&runtime] { return runtime.RunMessageLoop(); };
-  // The sign-in, album and download flows join here as they are built.
+  parts.flows.qr_sign_in = weibo::QrSignIn;
+  weibo::InstallAlbumFlows(&parts.flows);
 
   weibo::Program program(std::move(parts));
   windows.SetEventSink(&program);

@@ -1,15 +1,20 @@
 // Saves pictures of the windows and dialogs as they appear, for review:
 //   weibo-app-screenshots <folder>
+//   weibo-app-screenshots --grab-screen <file.png>   (the whole display, for
+//                                                      a running tool)
 // Writes sign-in.png, main.png, main-albums.png, popup.png, input-box.png,
 // message-box.png and image-list.png (the tool bar's five pictures, enlarged
 // four times). Needs a display (run it under xvfb-run).
 #include <QBuffer>
 #include <QDir>
+#include <QGuiApplication>
 #include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
+#include <QScreen>
 #include <QWidget>
 #include <cstdio>
+#include <cstring>
 
 #include "app/qt/gbk_text.h"
 #include "app/qt/input_box.h"
@@ -55,11 +60,17 @@ void Settle(weibo::QtWindowOps& windows) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: %s <folder>\n", argv[0]);
+  const bool grab_screen = argc == 3 && std::strcmp(argv[1], "--grab-screen") == 0;
+  if (argc != 2 && !grab_screen) {
+    std::fprintf(stderr, "usage: %s <folder> | --grab-screen <file.png>\n", argv[0]);
     return 2;
   }
   weibo::QtRuntime runtime(argc, argv);
+  if (grab_screen) {
+    const bool saved = QGuiApplication::primaryScreen()->grabWindow(0).save(
+        QString::fromLocal8Bit(argv[2]), "PNG");
+    return saved ? 0 : 1;
+  }
   const QDir folder(QString::fromLocal8Bit(argv[1]));
   QDir().mkpath(folder.absolutePath());
   weibo::QtWindowOps windows;

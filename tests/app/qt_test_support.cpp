@@ -1,5 +1,6 @@
 #include "qt_test_support.h"
 
+#include <QDeadlineTimer>
 #include <QTest>
 
 namespace weibo {
@@ -47,8 +48,9 @@ void WhenModalShown(std::function<void(QWidget*)> act) {
   timer->start();
 }
 
-bool ProcessUntil(const std::function<bool()>& done) {
-  for (int round = 0; round < 2000 && !done(); ++round) QTest::qWait(2);
+bool ProcessUntil(const std::function<bool()>& done, int limit_ms) {
+  QDeadlineTimer deadline(limit_ms);
+  while (!done() && !deadline.hasExpired()) QTest::qWait(2);
   return done();
 }
 

@@ -33,8 +33,8 @@ class EventLog : public WindowEvents {
 // event loop).
 void WhenModalShown(std::function<void(QWidget*)> act);
 
-// Processes events until `done` holds; false when it does not hold after
-// many rounds.
-bool ProcessUntil(const std::function<bool()>& done);
+// Processes events until `done` holds; false when it still does not hold
+// after about `limit_ms` milliseconds.
+bool ProcessUntil(const std::function<bool()>& done, int limit_ms = 5000);
 
 }  // namespace weibo
