@@ -36,8 +36,9 @@ AlbumRecord ReadAlbum(const JsonNode& element, const Endpoints& endpoints) {
 
 // The album's icon: its cover as JPEG, or the placeholder when the cover
 // cannot be downloaded or decoded, so that every album has its own icon.
+// "0" is how a missing cover key reads: no address, so nothing is asked.
 ByteArray CoverIcon(const Text& cover_address) {
-  const ByteArray cover = HttpRequest(cover_address);
+  const ByteArray cover = cover_address == "0" ? ByteArray() : HttpRequest(cover_address);
   ByteArray jpeg;
   if (!cover.empty() && ReencodeImage(cover, kImageJpeg, &jpeg)) return jpeg;
   return PlaceholderCoverIcon();

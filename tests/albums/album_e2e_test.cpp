@@ -1,0 +1,177 @@
+// The album and download flows against the in-process simulated service:
+// the signed-in user's own page, the album list, and whole albums
+// downloaded by the worker pool, every file compared with what the service
+// serves.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <map>
+#include <memory>
+#include <thread>
+
+#include "albums/album_download.h"
+#include "albums/album_list.h"
+#include "albums/path_names.h"
+#include "app/recording_window_ops.h"
+#include "tests/albums/album_test_support.h"
+#include "tools/weibo-sim/weibo_sim.h"
+
+namespace weibo {
+namespace {
+
+const Text kDone = Gbk("状态:貌似都已经下载完了,请点击上方的'查看下载',如数量不一致为某些图片重复或被权限;");
+
+class AlbumEndToEndTest : public ::testing::Test {
+ protected:
+  AlbumEndToEndTest() : shell_(temp_.text()) {}
+  ~AlbumEndToEndTest() override {
+    state_->pool.Destroy();
+    for (int i = 0; i < 5000 && state_->pool.LiveWorkers() > 0; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+  }
+
+  void SetUp() override {
+    ASSERT_TRUE(sim_.Start()) << sim_.error();
+    endpoints_ = sim_.endpoints();
+    state_ = std::make_shared<ProgramState>();
+    state_->cookie_jar = sim::WeiboSim::CookieHeader(sim_.SignedInCookies());
+    std::weak_ptr<ProgramState> weak = state_;
+    FlowContext base = Context();
+    ASSERT_TRUE(state_->pool.Create(5, [weak, base](TaskValue task) {
+      std::shared_ptr<ProgramState> state = weak.lock();
+      if (state == nullptr) return;
+      FlowContext context = base;
+      context.state = state;
+      DownloadPage(context, task);
+    }));
+  }
+
+  FlowContext Context() { return FlowContext{state_, &windows_, &shell_, &endpoints_}; }
+
+  // Downloads the album at 0-based `index` in `segment` and waits for the
+  // finishing text.
+  void DownloadAndWait(int index, const Text& segment) {
+    windows_.SetStatusText(0, "");
+    windows_.SelectItem(index);
+    DownloadAlbum(Context(), segment);
+    for (int i = 0; i < 6000 && windows_.StatusText() != kDone; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    ASSERT_EQ(windows_.StatusText(), kDone);
+  }
+
+  // Checks that the album's folder holds exactly the pictures the service
+  // serves for it, byte for byte, and returns how many it holds.
+  int ExpectAlbumOnDisk(const sim::Album& album, const std::string& folder_utf8,
+                        const char* segment) {
+    const std::filesystem::path folder = Below(temp_.path(), {root_utf8_, folder_utf8});
+    std::map<std::string, ByteArray> expected;
+    for (const sim::Photo& photo : album.photos) {
+      if (photo.host_field != sim::Field::kPresent) continue;  // no address to fetch
+      const std::string updated =
+          photo.updated_field == sim::Field::kPresent ? std::to_string(photo.updated_at) : "0";
+      expected[updated + "_" + photo.pic_name] = sim_.PictureBytes(segment, photo.pic_name);
+    }
+    std::vector<std::string> expected_names;
+    for (const auto& [name, bytes] : expected) expected_names.push_back(name);
+    EXPECT_EQ(FolderEntries(folder), expected_names) << folder_utf8;
+    for (const auto& [name, bytes] : expected) {
+      EXPECT_FALSE(bytes.empty()) << name;
+      EXPECT_TRUE(ReadWholeFile(folder / name) == bytes) << folder_utf8 << "/" << name;
+    }
+    return static_cast<int>(expected.size());
+  }
+
+  const sim::User& User(const char* uid) { return *sim_.data().FindUser(uid); }
+
+  sim::WeiboSim sim_;
+  TempFolder temp_;
+  RecordingWindowOps windows_;
+  FakeShell shell_;
+  Endpoints endpoints_;
+  std::shared_ptr<ProgramState> state_;
+  std::string root_utf8_;
+};
+
+TEST_F(AlbumEndToEndTest, OwnAlbumsDownloadCompletely) {
+  const sim::User& user = User(sim::kDefaultUid);
+  state_->profile_address = "http://" + endpoints_.main_host + "/";
+  ASSERT_TRUE(ResolveProfile(Context()));
+  EXPECT_EQ(state_->user_id, user.uid);
+  EXPECT_EQ(windows_.Title(WindowId::kMain), Gbk(user.nick + " - 微相册"));
+  root_utf8_ = user.nick + " - 微相册";
+
+  // Every album listed, labelled and given one icon.
+  ASSERT_EQ(windows_.Items().size(), user.albums.size());
+  ASSERT_EQ(windows_.LargeIconList().pictures.size(), user.albums.size());
+  for (std::size_t k = 0; k < user.albums.size(); ++k) {
+    const sim::Album& album = user.albums[k];
+    const std::string count = album.count_field == sim::Field::kPresent
+                                  ? std::to_string(album.photos.size())
+                                  : std::string("0");
+    EXPECT_EQ(windows_.Items()[k].label, Gbk(album.caption + "_" + count + "张"));
+    EXPECT_FALSE(windows_.LargeIconList().pictures[k].empty());
+  }
+
+  // 淺 ends in 0x5C: 32 pictures, one page, in the middle size.
+  int saved = 0;
+  DownloadAndWait(3, "/mw690/");
+  saved += ExpectAlbumOnDisk(user.albums[3], "淺草寺與雷門", "mw690");
+  // Forbidden characters, two pages, in the largest size.
+  DownloadAndWait(4, "/large/");
+  saved += ExpectAlbumOnDisk(user.albums[4], "日记_ 夏天____", "large");
+  // A caption of "..": its own folder, never the parent.
+  DownloadAndWait(5, "/mw1024/");
+  saved += ExpectAlbumOnDisk(user.albums[5], "__", "mw1024");
+  // Null and missing keys: the picture without a host is not saved.
+  DownloadAndWait(2, "/mw690/");
+  saved += ExpectAlbumOnDisk(user.albums[2], "旅行 2013", "mw690");
+  // Three pages of 65 pictures; spaces kept, the trailing one replaced.
+  DownloadAndWait(6, "/mw690/");
+  saved += ExpectAlbumOnDisk(user.albums[6], "  前后空格　", "mw690");
+  // No pictures: one page, and the finishing text.
+  DownloadAndWait(1, "/mw690/");
+  saved += ExpectAlbumOnDisk(user.albums[1], "头像相册", "mw690");
+  EXPECT_EQ(state_->saved_count, saved);
+
+  // The same album again: files replaced, the count goes on.
+  DownloadAndWait(3, "/mw690/");
+  ExpectAlbumOnDisk(user.albums[3], "淺草寺與雷門", "mw690");
+  EXPECT_EQ(state_->saved_count, saved + 32);
+
+  // Nothing was written outside the user's root.
+  EXPECT_EQ(FolderEntries(temp_.path()), std::vector<std::string>{root_utf8_});
+}
+
+TEST_F(AlbumEndToEndTest, OtherUsersByProfileAddress) {
+  // More than 64 albums: the first 64.
+  state_->profile_address = "http://" + endpoints_.main_host + "/u/" + sim::kManyAlbumsUid;
+  ASSERT_TRUE(ResolveProfile(Context()));
+  EXPECT_EQ(windows_.Items().size(), 64u);
+  EXPECT_EQ(windows_.Items()[63].label, Gbk(User(sim::kManyAlbumsUid).albums[63].caption + "_" +
+                                            std::to_string((63 * 7) % 9) + "张"));
+
+  // A nickname with forbidden characters names a safe root folder.
+  const sim::User& odd = User(sim::kOddNickUid);
+  state_->profile_address = "http://" + endpoints_.main_host + "/u/" + sim::kOddNickUid;
+  ASSERT_TRUE(ResolveProfile(Context()));
+  EXPECT_EQ(windows_.Title(WindowId::kMain), Gbk(odd.nick + " - 微相册"));
+  ASSERT_EQ(windows_.Items().size(), 2u);
+  root_utf8_ = "夜_雨_窗___ - 微相册";
+  DownloadAndWait(1, "/mw690/");
+  ExpectAlbumOnDisk(odd.albums[1], "a_b", "mw690");
+  DownloadAndWait(0, "/mw690/");
+  ExpectAlbumOnDisk(odd.albums[0], "繁體相簿", "mw690");
+
+  // An unknown user's page lacks the values.
+  state_->profile_address = "http://" + endpoints_.main_host + "/u/1999999999";
+  EXPECT_FALSE(ResolveProfile(Context()));
+  ASSERT_EQ(windows_.MessageBoxes().size(), 1u);
+  EXPECT_EQ(windows_.MessageBoxes()[0].text, "onick or oid");
+  EXPECT_EQ(windows_.Items().size(), 2u);
+}
+
+}  // namespace
+}  // namespace weibo
