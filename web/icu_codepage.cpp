@@ -93,6 +93,9 @@ ByteArray EncodeCodePage936(std::u16string_view units) {
   ConverterHolder converter(ucnv_open(kCodePage936, &status));
   if (U_FAILURE(status)) return ByteArray();
   ucnv_setSubstChars(converter.get(), "?", 1, &status);
+  // The converter's fallbacks are the code page's best-fit mappings, which
+  // Windows applies by default ("²" becomes "2", "¥" the full-width yen).
+  ucnv_setFallback(converter.get(), true);
   ByteArray bytes(units.size() * 2, '\0');
   int32_t length = ucnv_fromUChars(converter.get(), bytes.data(), static_cast<int32_t>(bytes.size()),
                                    units.data(), static_cast<int32_t>(units.size()), &status);

@@ -18,8 +18,9 @@ std::u16string DecodeUtf8(std::string_view utf8);
 // exists; everything else, compatibility ideographs included, stays as is.
 std::u16string ComposeCombiningMarks(std::u16string_view units);
 
-// `units` in code page 936 as Windows has it (0x80 is the euro sign). A
-// character the code page lacks, and a lone surrogate, becomes "?".
+// `units` in code page 936 as Windows has it (0x80 is the euro sign), with
+// its best-fit mappings for characters it has a near match for. A character
+// the code page lacks altogether, and a lone surrogate, becomes "?".
 ByteArray EncodeCodePage936(std::u16string_view units);
 
 }  // namespace weibo

@@ -40,6 +40,8 @@ TEST(Encodings, CharactersTheCodePageLacksBecomeQuestionMarks) {
   // A Thai letter and an emoji (a surrogate pair) become one "?" each.
   EXPECT_EQ(Utf8ToGbk(kChineseUtf8 + "\xE0\xB8\x81" + "x" + "\xF0\x9F\x98\x80" + kChineseUtf8),
             kChineseGbk + "?x?" + kChineseGbk);
+  // Characters with a best-fit match take it: superscript two, the yen sign.
+  EXPECT_EQ(Utf8ToGbk("x\xC2\xB2 \xC2\xA5"), "x2 \xA3\xA4");
   // A lone surrogate unit.
   EXPECT_EQ(Utf16ToGbk(ByteArray("a\0\x00\xD8" "b\0", 6)), "a?b");
 }
