@@ -150,6 +150,9 @@ void DownloadPage(const FlowContext& context, TaskValue task_value) {
     const Text name = JsonText(JsonMember(photo, "pic_name"));
     const Text host = JsonText(JsonMember(photo, "pic_host"));
     const Text updated = JsonText(JsonMember(photo, "updated_at"));
+    // A host of "0" is a missing or null key: there is no address to ask,
+    // and "0/..." would reach whatever answers on this machine's port 80.
+    if (host == "0") continue;
     const Text path = JoinPath(task->album_folder, SafePathComponent(updated + "_" + name));
     if (SavePicture(host + task->size_segment + name, path)) CountSavedPicture(context);
   }
