@@ -37,10 +37,10 @@ RawReply RawGet(const std::string& host, const std::string& target, int timeout_
   return reply;
 }
 
-FaultRule Rule(const char* spec) {
+FaultRule Rule(const char* text) {
   FaultRule rule;
   Text error;
-  EXPECT_TRUE(ParseFaultRule(spec, &rule, &error)) << spec << ": " << error;
+  EXPECT_TRUE(ParseFaultRule(text, &rule, &error)) << text << ": " << error;
   return rule;
 }
 

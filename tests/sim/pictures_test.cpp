@@ -7,6 +7,8 @@
 #include <set>
 
 #include "tests/sim/sim_test_client.h"
+#include "tools/weibo-sim/image_encoding.h"
+#include "tools/weibo-sim/raster.h"
 
 namespace weibo::sim {
 namespace {
@@ -117,6 +119,22 @@ TEST(SimPictures, UnknownPicturesAndThePlaceholder) {
   EXPECT_EQ(placeholder.Header("Content-Type"), "image/png");
   EXPECT_EQ(placeholder.body, sim.PlaceholderBytes());
   EXPECT_EQ(Decode(placeholder.body).size(), QSize(150, 150));
+}
+
+TEST(SimPictures, GifEncoderKeepsEveryPixel) {
+  // Sizes that fill the LZW table several times over, and a tiny one.
+  for (auto [width, height] : {std::pair{580, 773}, std::pair{333, 211}, std::pair{1, 1}}) {
+    Raster raster = DrawPhoto(5, width, height, true);
+    QImage decoded = Decode(EncodeGif(raster));
+    ASSERT_EQ(decoded.size(), QSize(width, height));
+    int wrong = 0;
+    for (int y = 0; y < height; ++y) {
+      for (int x = 0; x < width; ++x) {
+        if ((decoded.pixel(x, y) & 0xFFFFFF) != raster.At(x, y)) ++wrong;
+      }
+    }
+    EXPECT_EQ(wrong, 0) << width << "x" << height;
+  }
 }
 
 }  // namespace

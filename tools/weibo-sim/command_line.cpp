@@ -34,7 +34,7 @@ Text UsageText() {
          "                       add a benchmark user (uid 1900000001, signed in by\n"
          "                       default) with N albums of M photos\n"
          "  --picture-kib K      pad pictures to about K KiB\n"
-         "  --fault SPEC         inject a fault, repeatable; SPEC is\n"
+         "  --fault RULE         inject a fault, repeatable; RULE is\n"
          "                       KIND[:RATE[:VALUE]][@PATH_PREFIX] with KIND one of\n"
          "                       latency (VALUE ms), status (VALUE code, default 503),\n"
          "                       reset, short, stall (VALUE ms), headers, badjson;\n"

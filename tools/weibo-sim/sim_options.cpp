@@ -41,12 +41,12 @@ const char* FaultKindName(FaultKind kind) {
   return "?";
 }
 
-bool ParseFaultRule(std::string_view spec, FaultRule* rule, Text* error) {
+bool ParseFaultRule(std::string_view rule_text, FaultRule* rule, Text* error) {
   FaultRule parsed;
-  std::string_view body = spec;
-  if (std::size_t at = spec.find('@'); at != std::string_view::npos) {
-    parsed.path_prefix = Text(spec.substr(at + 1));
-    body = spec.substr(0, at);
+  std::string_view body = rule_text;
+  if (std::size_t at = rule_text.find('@'); at != std::string_view::npos) {
+    parsed.path_prefix = Text(rule_text.substr(at + 1));
+    body = rule_text.substr(0, at);
     if (parsed.path_prefix.empty() || parsed.path_prefix[0] != '/') {
       *error = "the path after @ must begin with /";
       return false;

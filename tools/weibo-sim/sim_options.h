@@ -70,7 +70,7 @@ struct SimOptions {
 // status code (status) or milliseconds (latency, stall). Examples:
 // "status:0.2:503@/photos/", "latency:1:40", "reset@/large/".
 // Returns false and sets `error` when the text is not such a rule.
-bool ParseFaultRule(std::string_view spec, FaultRule* rule, Text* error);
+bool ParseFaultRule(std::string_view rule_text, FaultRule* rule, Text* error);
 
 // The name used for `kind` in rules and in the request log.
 const char* FaultKindName(FaultKind kind);
