@@ -1,0 +1,310 @@
+#include "signin/qr_sign_in.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "app/program.h"
+#include "app/recording_window_ops.h"
+#include "signin/sign_in_texts.h"
+#include "tests/signin/scripted_service.h"
+
+namespace weibo {
+namespace {
+
+// A 2 x 2 picture, 24 bits per pixel, as a BMP file.
+ByteArray TinyBitmap() {
+  auto le = [](std::uint32_t value, int bytes) {
+    ByteArray out;
+    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+    return out;
+  };
+  const ByteArray pixels(16, '\x7F');  // two rows of 6 bytes, each padded to 8
+  ByteArray file = "BM" + le(54 + 16, 4) + le(0, 4) + le(54, 4);
+  file += le(40, 4) + le(2, 4) + le(2, 4) + le(1, 2) + le(24, 2) + le(0, 4) + le(16, 4) +
+          le(2835, 4) + le(2835, 4) + le(0, 4) + le(0, 4);
+  return file + pixels;
+}
+
+ScriptedReply Reply(const std::string& body, const std::vector<Text>& cookies = {}) {
+  return ScriptedReply{body, cookies};
+}
+
+ScriptedReply Picture(const ByteArray& bytes) { return ScriptedReply{bytes, {}, "image/bmp"}; }
+
+ScriptedReply Jsonp(const std::string& json, const std::vector<Text>& cookies = {}) {
+  return Reply("STK_17000000000001(" + json + ");", cookies);
+}
+
+ScriptedReply Poll(const std::string& retcode, const std::string& msg, const std::string& extra = "") {
+  return Jsonp("{\"retcode\":" + retcode + ",\"msg\":\"" + msg + "\"" + extra + "}");
+}
+
+// The UTF-8 texts the service sends and their code page 936 forms.
+const char kUnusedUtf8[] = "\xE6\x9C\xAA\xE4\xBD\xBF\xE7\x94\xA8";        // 未使用
+const char kScannedUtf8[] = "\xE6\x88\x90\xE5\x8A\x9F\xE6\x89\xAB\xE6\x8F\x8F";  // 成功扫描
+const char kScannedGbk[] = "\xB3\xC9\xB9\xA6\xC9\xA8\xC3\xE8";              // 成功扫描
+const char kExpiredUtf8[] =
+    "\xE4\xBA\x8C\xE7\xBB\xB4\xE7\xA0\x81\xE5\xB7\xB2\xE8\xBF\x87\xE6\x9C\x9F";  // 二维码已过期
+
+
+const char kQrLine[] =
+    R"(GET /sso/qrcode/image\?entry=weibo&size=180&callback=STK_\d{13} HTTP/1\.1)";
+
+std::string PollLine(const std::string& qrid) {
+  return R"(GET /sso/qrcode/check\?entry=weibo&qrid=)" + qrid +
+         R"(&callback=STK_\d{14,15} HTTP/1\.1)";
+}
+
+class QrSignInTest : public ::testing::Test {
+ protected:
+  QrSignInTest() {
+    endpoints_.signon_host = server_.HostPort();
+    endpoints_.main_domain = "weibo.example";
+    windows_.LoadWindow(WindowId::kSignIn);
+  }
+
+  void Run() { QrSignInPaced(FlowContext{state_, &windows_, nullptr, &endpoints_}, pacing_); }
+
+  void EnqueueQrCode(const std::string& qrid, const std::vector<Text>& cookies = {}) {
+    server_.Enqueue(Jsonp("{\"retcode\":20000000,\"data\":{\"image\":\"" + server_.Url("/qr.bmp") +
+                              "\",\"qrid\":\"" + qrid + "\"}}",
+                          cookies));
+  }
+  void EnqueueQrCodeAndPicture(const std::string& qrid) {
+    EnqueueQrCode(qrid);
+    server_.Enqueue(Picture(TinyBitmap()));
+  }
+
+  std::vector<Text> Lines() const {
+    std::vector<Text> lines;
+    for (const SeenRequest& request : server_.Requests()) lines.push_back(request.line);
+    return lines;
+  }
+
+  int CallCount(const std::string& call) const {
+    int count = 0;
+    for (const std::string& line : windows_.Calls()) count += line == call ? 1 : 0;
+    return count;
+  }
+
+  ScriptedService server_;
+  RecordingWindowOps windows_;
+  Endpoints endpoints_;
+  std::shared_ptr<ProgramState> state_ = std::make_shared<ProgramState>();
+  SignInPacing pacing_{1, 1};
+};
+
+TEST_F(QrSignInTest, ConfirmedCodeLogsInVisitsTheDomainsAndOpensTheMainWindow) {
+  EnqueueQrCode("QRID1", {"SSO_QR=q1"});
+  server_.Enqueue(Picture(TinyBitmap()));
+  server_.Enqueue(Poll("50114001", kUnusedUtf8));
+  server_.Enqueue(Poll("50114002", kScannedUtf8));
+  server_.Enqueue(Jsonp(R"({"retcode":20000000,"msg":"ok","data":{"alt":"ALT-1"}})",
+                        {"POLL=p1"}));
+  server_.Enqueue(Jsonp(R"({"retcode":"0","crossDomainUrlList":[")" + server_.Url("/visit1") +
+                            R"(",5,")" + server_.Url("/visit2") + R"("]})",
+                        {"LOGIN=l1"}));
+  server_.Enqueue(Reply("", {"SUB=s1"}));
+  server_.Enqueue(Reply("ignored", {"SUBP=s2"}));
+
+  // What the window shows each time events are handled, by requests sent.
+  std::vector<std::pair<std::size_t, Text>> seen;
+  windows_.SetPendingMessages(
+      [&] { seen.emplace_back(server_.Requests().size(), windows_.LabelText()); });
+  Run();
+
+  const std::vector<Text> lines = Lines();
+  ASSERT_EQ(lines.size(), 8U);
+  EXPECT_TRUE(std::regex_match(lines[0], std::regex(kQrLine))) << lines[0];
+  EXPECT_EQ(lines[1], "GET /qr.bmp HTTP/1.1");
+  for (int i = 2; i <= 4; ++i) {
+    EXPECT_TRUE(std::regex_match(lines[i], std::regex(PollLine("QRID1")))) << lines[i];
+  }
+  EXPECT_TRUE(std::regex_match(
+      lines[5], std::regex(R"(GET /sso/login\.php\?entry=weibo&returntype=TEXT&crossdomain=1)"
+                           R"(&cdult=3&domain=weibo\.example&alt=ALT-1&savestate=30)"
+                           R"(&callback=STK_\d{14,15} HTTP/1\.1)")))
+      << lines[5];
+  EXPECT_EQ(lines[6], "GET /visit1 HTTP/1.1");  // the entry 5 is no address
+  EXPECT_EQ(lines[7], "GET /visit2 HTTP/1.1");
+
+  // The jar goes with the polls and visits, not with the picture or the
+  // login, whose cookies are dropped.
+  const std::vector<SeenRequest> requests = server_.Requests();
+  EXPECT_FALSE(requests[1].cookie.has_value());
+  EXPECT_TRUE(TextContains(requests[2].cookie.value_or(""), "SSO_QR=q1"));
+  EXPECT_FALSE(requests[5].cookie.has_value()) << *requests[5].cookie;
+  EXPECT_TRUE(TextContains(requests[6].cookie.value_or(""), "POLL=p1"));
+  EXPECT_TRUE(TextContains(requests[7].cookie.value_or(""), "SUB=s1"));
+  for (const char* cookie : {"SSO_QR=q1", "POLL=p1", "SUB=s1", "SUBP=s2"}) {
+    EXPECT_TRUE(TextContains(state_->cookie_jar, cookie)) << state_->cookie_jar;
+  }
+  EXPECT_FALSE(TextContains(state_->cookie_jar, "LOGIN")) << state_->cookie_jar;
+
+  // The first poll follows the picture at once; events are handled only after
+  // a poll reply. The label changes on the scanned code and on success only.
+  ASSERT_FALSE(seen.empty());
+  EXPECT_EQ(seen.front().first, 3U);
+  for (const auto& [sent, label] : seen) {
+    if (sent <= 4) {
+      EXPECT_EQ(label, "") << sent;
+    } else if (sent == 5) {
+      EXPECT_EQ(label, kScannedGbk);
+    }
+  }
+  EXPECT_EQ(CallCount("SetLabelText"), 2);
+  EXPECT_EQ(windows_.LabelText(), kSignInSucceeded);
+  EXPECT_EQ(windows_.Picture().substr(0, 2), "BM");
+  EXPECT_TRUE(windows_.MessageBoxes().empty());
+
+  const std::vector<std::string> calls = windows_.Calls();
+  ASSERT_GE(calls.size(), 2U);
+  EXPECT_EQ(calls[calls.size() - 2], "SetVisible sign-in 0");
+  EXPECT_EQ(calls.back(), "LoadWindow main");
+}
+
+TEST_F(QrSignInTest, ExpiredCodeStartsOverWithANewOne) {
+  EnqueueQrCodeAndPicture("Q1");
+  server_.Enqueue(Poll("50114001", kExpiredUtf8));
+  EnqueueQrCodeAndPicture("Q2");
+  server_.Enqueue(Poll("50114001", ""));  // an empty "msg" also means a new code
+  EnqueueQrCodeAndPicture("Q3");
+  server_.Enqueue(Poll("50114001", kUnusedUtf8));
+  server_.Enqueue(Poll("20000000", "ok", R"(,"data":{})"));
+  server_.Enqueue(Jsonp(R"({"retcode":"0"})"));  // no cross-domain list
+  Run();
+
+  const std::vector<Text> lines = Lines();
+  ASSERT_EQ(lines.size(), 11U);
+  const std::vector<std::string> expected = {kQrLine,          "GET /qr\\.bmp HTTP/1\\.1",
+                                             PollLine("Q1"),   kQrLine,
+                                             "GET /qr\\.bmp HTTP/1\\.1", PollLine("Q2"),
+                                             kQrLine,          "GET /qr\\.bmp HTTP/1\\.1",
+                                             PollLine("Q3"),   PollLine("Q3")};
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    EXPECT_TRUE(std::regex_match(lines[i], std::regex(expected[i]))) << i << ": " << lines[i];
+  }
+  // A missing "alt" is sent as "0".
+  EXPECT_TRUE(TextContains(lines[10], "&alt=0&savestate=30&")) << lines[10];
+  EXPECT_EQ(CallCount("SetPicture"), 3);
+  EXPECT_EQ(CallCount("SetLabelText"), 1);
+  EXPECT_EQ(CallCount("LoadWindow main"), 1);
+  EXPECT_FALSE(windows_.IsVisible(WindowId::kSignIn));
+}
+
+TEST_F(QrSignInTest, EmptyMessageEndsTheSignInAndOtherRepliesKeepPolling) {
+  EnqueueQrCodeAndPicture("Q1");
+  server_.Enqueue(Poll("50114002", "a)b"));                 // cut at the ")": unreadable
+  server_.Enqueue(Jsonp(R"({"retcode":50114002})"));        // no "msg": reads "0"
+  server_.Enqueue(Poll("50114003", "unknown"));              // another code
+  server_.Enqueue(Reply(""));                                 // an empty reply
+  server_.Enqueue(Poll("50114002", ""));                      // shown, then the end
+  server_.Enqueue(Poll("20000000", "never asked for"));
+  Run();
+
+  EXPECT_EQ(server_.Requests().size(), 7U);
+  // The reply without "msg" sets the label to "0"; the last one to "".
+  EXPECT_EQ(CallCount("SetLabelText"), 2);
+  EXPECT_EQ(windows_.LabelText(), "");
+  EXPECT_FALSE(windows_.IsLoaded(WindowId::kMain));
+  EXPECT_TRUE(windows_.IsVisible(WindowId::kSignIn));
+  EXPECT_EQ(state_.use_count(), 1);  // the sign-in let go of the state
+}
+
+TEST_F(QrSignInTest, PictureThatCannotBeShownIsReportedAndPollingGoesOn) {
+  EnqueueQrCode("Q1");
+  server_.Enqueue(Picture("no picture"));
+  server_.Enqueue(Poll("50114001", kUnusedUtf8));
+  server_.Enqueue(Poll("0", ""));
+  Run();
+
+  const std::vector<Text> lines = Lines();
+  ASSERT_EQ(lines.size(), 4U);
+  EXPECT_TRUE(std::regex_match(lines[2], std::regex(PollLine("Q1")))) << lines[2];
+  const auto boxes = windows_.MessageBoxes();
+  ASSERT_EQ(boxes.size(), 1U);
+  EXPECT_EQ(boxes[0].text, kImageConversionFailed);
+  EXPECT_EQ(boxes[0].title, "");
+  EXPECT_EQ(boxes[0].flags, 16);
+  EXPECT_EQ(CallCount("SetPicture"), 0);
+}
+
+TEST_F(QrSignInTest, ReplyWithoutACodeIsAskedAgainAfterAPause) {
+  server_.Enqueue(Jsonp(R"({"retcode":50120001,"msg":"busy"})"));
+  server_.Enqueue(Jsonp(R"({"data":{"image":")" + server_.Url("/qr.bmp") + R"(","qrid":7}})"));
+  server_.Enqueue(Jsonp(R"({"data":{"image":"","qrid":"Q0"}})"));
+  EnqueueQrCodeAndPicture("Q1");
+  server_.Enqueue(Poll("0", ""));
+  int handled = 0;
+  windows_.SetPendingMessages([&] { ++handled; });
+  pacing_.poll_wait_ms = 0;
+  Run();
+
+  const std::vector<Text> lines = Lines();
+  ASSERT_EQ(lines.size(), 6U);
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_TRUE(std::regex_match(lines[i], std::regex(kQrLine))) << lines[i];
+  }
+  EXPECT_EQ(lines[4], "GET /qr.bmp HTTP/1.1");
+  EXPECT_TRUE(std::regex_match(lines[5], std::regex(PollLine("Q1")))) << lines[5];
+  EXPECT_TRUE(windows_.MessageBoxes().empty());
+  // Three pauses of at least two rounds each, and the one after the poll.
+  EXPECT_GE(handled, 7);
+}
+
+struct ProgramEnded {
+  int code;
+};
+
+TEST_F(QrSignInTest, ClosingTheWindowDuringTheWaitEndsTheSignIn) {
+  // The program ends when the operator closes the visible sign-in window;
+  // nothing of the sign-in runs after that.
+  EnqueueQrCodeAndPicture("Q1");
+  server_.Enqueue(Poll("50114001", kUnusedUtf8));
+  server_.Enqueue(Poll("20000000", "ok", R"(,"data":{"alt":"A"}})"));
+  server_.Enqueue(Jsonp(R"({"retcode":"0"})"));
+
+  ProgramParts parts;
+  parts.windows = &windows_;
+  parts.endpoints = endpoints_;
+  const SignInPacing pacing = pacing_;
+  parts.flows.qr_sign_in = [pacing](const FlowContext& context) {
+    QrSignInPaced(context, pacing);
+  };
+  parts.end_process = [](int code) { throw ProgramEnded{code}; };
+  Program program(std::move(parts));
+  program.CreateProgramState();
+  std::weak_ptr<ProgramState> state = program.State();
+  windows_.SetPendingMessages([&program] { program.OnClosing(WindowId::kSignIn); });
+
+  try {
+    program.OnFirstActivation(WindowId::kSignIn);
+    ADD_FAILURE() << "the program did not end";
+  } catch (const ProgramEnded& ended) {
+    EXPECT_EQ(ended.code, 0);
+  }
+  EXPECT_EQ(program.ExitHookRuns(), 1);
+  EXPECT_TRUE(state.expired());
+  EXPECT_EQ(server_.Requests().size(), 3U);
+  EXPECT_FALSE(windows_.IsLoaded(WindowId::kMain));
+}
+
+TEST_F(QrSignInTest, HiddenWindowStopsTheSignIn) {
+  EnqueueQrCodeAndPicture("Q1");
+  server_.Enqueue(Poll("20000000", "ok", R"(,"data":{"alt":"A"}})"));
+  server_.Enqueue(Jsonp(R"({"retcode":"0"})"));
+  windows_.SetPendingMessages([this] { windows_.SetVisible(WindowId::kSignIn, false); });
+  Run();
+
+  EXPECT_EQ(server_.Requests().size(), 3U);
+  EXPECT_FALSE(windows_.IsLoaded(WindowId::kMain));
+  EXPECT_EQ(CallCount("SetLabelText"), 0);
+}
+
+}  // namespace
+}  // namespace weibo
