@@ -1,0 +1,413 @@
+#include "web/http_request.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "tests/web/loopback_server.h"
+#include "web/curl_transport.h"
+
+namespace weibo {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr char kDefaultAgent[] =
+    "Mozilla/4.0 (compatible; MSIE 9.0; Windows NT 6.1; Vrel; .NET CLR 2.0.50727; "
+    ".NET CLR 3.0.04506.648; .NET CLR 3.5.21022)";
+constexpr char kDefaultLines[] =
+    "Accept: */*\r\nAccept-Language: zh-cn\r\n"
+    "Content-Type: application/x-www-form-urlencoded";
+
+TransportLimits Limits(std::chrono::milliseconds idle) {
+  TransportLimits limits;
+  limits.connect_timeout = 5s;
+  limits.idle_timeout = idle;
+  return limits;
+}
+
+// Every output of one call, with the values the caller passed in.
+struct Call {
+  Text jar;
+  Text new_cookies = "untouched";
+  Text headers;
+  Text location = "untouched";
+  ByteArray post_bytes;
+  Text raw_headers = "untouched";
+  ByteArray body;
+};
+
+class HttpRequestTest : public ::testing::Test {
+ protected:
+  ByteArray Run(Call& call, const Text& url, int method = 0, const Text& post_text = Text(),
+                bool no_redirect = false, const std::optional<Text>& proxy = std::nullopt) {
+    call.body = HttpRequestVia(transport_, url, method, post_text, &call.jar, &call.new_cookies,
+                               &call.headers, &call.location, no_redirect, &call.post_bytes,
+                               proxy, &call.raw_headers);
+    return call.body;
+  }
+  // The header section of the n-th request the server received.
+  Text Head(std::size_t n) {
+    std::vector<ByteArray> requests = server_.Requests();
+    if (n >= requests.size()) return "(no request " + std::to_string(n) + ")";
+    return requests[n].substr(0, requests[n].find("\r\n\r\n") + 4);
+  }
+
+  LoopbackServer server_;
+  CurlTransport transport_{Limits(10s)};
+};
+
+TEST_F(HttpRequestTest, DefaultGetSendsExactlyTheDefaultLines) {
+  const ByteArray reply = MakeReply("200 OK", {"Content-Type: text/plain"},
+                                     std::string_view("hello\0world", 11));
+  server_.Enqueue(reply);
+  server_.Enqueue(MakeReply("200 OK", {}, "again"));
+  const Text url = server_.Url("/p?q=1");
+  Call call;
+  EXPECT_EQ(Run(call, url), ByteArray("hello\0world", 11));
+  const Text lines = "Referer: " + url + "\r\n" + kDefaultLines;
+  EXPECT_EQ(server_.Requests().at(0), "GET /p?q=1 HTTP/1.1\r\nHost: " + server_.HostPort() +
+                                          "\r\nUser-Agent: " + kDefaultAgent + "\r\n" + lines +
+                                          "\r\n\r\n");
+  EXPECT_EQ(call.headers, lines);
+  EXPECT_EQ(call.raw_headers, reply.substr(0, reply.find("\r\n\r\n") + 4));
+  EXPECT_EQ(call.location, call.raw_headers);  // no Location line: the whole block
+  EXPECT_EQ(call.new_cookies, "");
+  EXPECT_EQ(call.jar, "");
+
+  // A jar adds the Cookie line last; a caller's Cookie line does not stop it.
+  Call with_jar;
+  with_jar.jar = "a=1; b=2";
+  with_jar.headers = "Cookie: c=3";
+  Run(with_jar, url);
+  EXPECT_EQ(with_jar.headers, "Cookie: c=3\r\nReferer: " + url + "\r\n" + kDefaultLines +
+                                  "\r\nCookie: a=1; b=2");
+  EXPECT_NE(Head(1).find("\r\nCookie: c=3\r\nReferer: "), Text::npos);
+  EXPECT_NE(Head(1).find("form-urlencoded\r\nCookie: a=1; b=2\r\n\r\n"), Text::npos);
+}
+
+TEST_F(HttpRequestTest, UserAgentComesFromCallersLine) {
+  for (int i = 0; i < 4; ++i) server_.Enqueue(MakeReply("200 OK", {}, ""));
+  const Text url = server_.Url("/");
+  const Text host = "Host: " + server_.HostPort() + "\r\n";
+  Call lower_case;
+  lower_case.headers = "user-agent: Agent/1\r\nX-One: 1";
+  Run(lower_case, url);
+  EXPECT_EQ(Head(0), "GET / HTTP/1.1\r\n" + host + "user-agent: Agent/1\r\nX-One: 1\r\nReferer: " +
+                         url + "\r\n" + kDefaultLines + "\r\n\r\n");
+
+  Call only_line;
+  only_line.headers = "User-Agent: Solo/2";
+  Run(only_line, url);
+  EXPECT_EQ(Head(1), "GET / HTTP/1.1\r\n" + host + "User-Agent: Solo/2\r\nReferer: " + url +
+                         "\r\n" + kDefaultLines + "\r\n\r\n");
+
+  // "User-Agent:" inside another header's name still picks the agent, which
+  // then goes out as the request's User-Agent line.
+  Call inside_name;
+  inside_name.headers = "X-User-Agent: Alt/3\r\nX-B: c";
+  Run(inside_name, url);
+  EXPECT_EQ(Head(2), "GET / HTTP/1.1\r\n" + host +
+                         "User-Agent: Alt/3\r\nX-User-Agent: Alt/3\r\nX-B: c\r\nReferer: " + url +
+                         "\r\n" + kDefaultLines + "\r\n\r\n");
+
+  // A lower-case Referer line does not stop the Referer line being added.
+  Call referer;
+  referer.headers = "referer: http://other/";
+  Run(referer, url);
+  EXPECT_EQ(Head(3), "GET / HTTP/1.1\r\n" + host + "User-Agent: " + kDefaultAgent +
+                         "\r\nreferer: http://other/\r\nReferer: " + url + "\r\n" +
+                         kDefaultLines + "\r\n\r\n");
+}
+
+TEST_F(HttpRequestTest, AddressFormsReachTheRightTarget) {
+  for (int i = 0; i < 2; ++i) server_.Enqueue(MakeReply("200 OK", {}, "ok"));
+  const Text port = std::to_string(server_.Port());
+  // Scheme in capitals, mixed-case host, port and query.
+  Call mixed;
+  const Text url = "HTTP://LocalHost:" + port + "/Path/A?B=c";
+  EXPECT_EQ(Run(mixed, url), "ok");
+  EXPECT_EQ(Head(0).substr(0, Head(0).find("User-Agent")),
+            "GET /Path/A?B=c HTTP/1.1\r\nHost: localhost:" + port + "\r\n");
+  EXPECT_NE(Head(0).find("\r\nReferer: " + url + "\r\n"), Text::npos);
+
+  // A bare host is plain HTTP.
+  Call bare;
+  EXPECT_EQ(Run(bare, "127.0.0.1:" + port + "/x"), "ok");
+  EXPECT_EQ(Head(1).substr(0, Head(1).find("\r\n")), "GET /x HTTP/1.1");
+
+  // "HTTPS" in capitals speaks TLS: the server sees a TLS handshake record,
+  // answers nonsense and the exchange fails with an empty body.
+  server_.Enqueue(ScriptedReply{"nonsense", /*close=*/true, false, /*on_first_bytes=*/true});
+  Call secure;
+  EXPECT_EQ(Run(secure, "HTTPS://127.0.0.1:" + port + "/a?b"), "");
+  EXPECT_EQ(static_cast<unsigned char>(server_.Requests().back().at(0)), 0x16);
+  EXPECT_EQ(secure.raw_headers, "");
+  EXPECT_EQ(secure.location, "");
+}
+
+TEST_F(HttpRequestTest, RedirectWithCookiesFollowedOrReturned) {
+  const ByteArray moved = MakeReply(
+      "302 Found", {"Location: /next", "Set-Cookie: r=1; path=/", "Set-Cookie: a=deleted"},
+      "moved");
+  const ByteArray final_reply = MakeReply("200 OK", {"Set-Cookie: f=2; path=/"}, "final");
+
+  // Not followed: the 302 comes back with its target and its cookies merged.
+  server_.Enqueue(moved);
+  Call returned;
+  returned.jar = "a=1; k=0";
+  EXPECT_EQ(Run(returned, server_.Url("/start"), 0, "", /*no_redirect=*/true), "moved");
+  EXPECT_EQ(returned.location, "/next");
+  EXPECT_EQ(returned.new_cookies, "r=1;a=deleted");
+  EXPECT_EQ(returned.jar, "r=1; k=0");
+  EXPECT_EQ(server_.Requests().size(), 1u);
+
+  // Followed: the final reply's body and header block, the cookies of both.
+  server_.Enqueue(moved);
+  server_.Enqueue(final_reply);
+  Call followed;
+  followed.jar = "a=1; k=0";
+  EXPECT_EQ(Run(followed, server_.Url("/start")), "final");
+  ASSERT_EQ(server_.Requests().size(), 3u);
+  EXPECT_EQ(Head(2).substr(0, Head(2).find("\r\n")), "GET /next HTTP/1.1");
+  // The next hop carries the same header text: Referer and Cookie unchanged.
+  EXPECT_EQ(Head(2).substr(Head(2).find("Referer:")), Head(1).substr(Head(1).find("Referer:")));
+  EXPECT_EQ(followed.raw_headers, final_reply.substr(0, final_reply.find("\r\n\r\n") + 4));
+  EXPECT_EQ(followed.location, followed.raw_headers);
+  EXPECT_EQ(followed.new_cookies, "r=1;a=deleted;f=2");
+  EXPECT_EQ(followed.jar, "f=2; r=1; k=0");
+}
+
+TEST_F(HttpRequestTest, RedirectChainMergesEveryReplysCookiesInOrder) {
+  server_.Enqueue(MakeReply("307 Temporary Redirect",
+                            {"Location: /two", "Set-Cookie: a=2; path=/"}, ""));
+  server_.Enqueue(MakeReply("302 Found",
+                            {"Location: " + server_.Url("/three"), "Set-Cookie: b=1",
+                             "Set-Cookie: z=deleted; path=/"},
+                            "skipped"));
+  server_.Enqueue(MakeReply("200 OK", {"Set-Cookie: a=3; path=/"}, "done"));
+  Call call;
+  call.jar = "a=1; z=9";
+  call.post_bytes = "k=v";
+  EXPECT_EQ(Run(call, server_.Url("/one"), /*method=*/1), "done");
+  std::vector<ByteArray> requests = server_.Requests();
+  ASSERT_EQ(requests.size(), 3u);
+  // 307 keeps the POST and its body; 302 after a POST continues with GET.
+  EXPECT_EQ(requests[0].substr(0, requests[0].find("\r\n")), "POST /one HTTP/1.1");
+  EXPECT_EQ(requests[1].substr(0, requests[1].find("\r\n")), "POST /two HTTP/1.1");
+  EXPECT_EQ(requests[1].substr(requests[1].size() - 7), "\r\n\r\nk=v");
+  EXPECT_EQ(requests[2].substr(0, requests[2].find("\r\n")), "GET /three HTTP/1.1");
+  EXPECT_EQ(requests[2].find("Content-Length"), Text::npos);
+  // Each reply overrides what the earlier ones set.
+  EXPECT_EQ(call.jar, "a=3; b=1");
+  EXPECT_EQ(call.new_cookies, "a=2;b=1;z=deleted;a=3");
+}
+
+TEST_F(HttpRequestTest, HeaderBlockOverFiveThousandBytesIsReadWhole) {
+  std::vector<Text> lines;
+  for (int i = 0; i < 120; ++i) lines.push_back("X-Filler-" + std::to_string(i) + ": " + Text(60, 'f'));
+  lines.push_back("X-Title: \xC4\xE3\xBA\xC3\xB0");  // ends in a lead byte before CR LF
+  lines.push_back("Set-Cookie: big=1; path=/");
+  lines.push_back("Location: http://elsewhere.example/");
+  const ByteArray reply = MakeReply("200 OK", lines, "body");
+  ASSERT_GT(reply.size(), 8000u);
+  server_.Enqueue(reply);
+  Call call;
+  call.jar = "a=1";
+  EXPECT_EQ(Run(call, server_.Url("/")), "body");
+  EXPECT_EQ(call.raw_headers, reply.substr(0, reply.size() - 4));
+  EXPECT_EQ(call.location, "http://elsewhere.example/");
+  EXPECT_EQ(call.new_cookies, "big=1");
+  EXPECT_EQ(call.jar, "big=1; a=1");
+}
+
+TEST_F(HttpRequestTest, RefusedConnectionGivesEmptyBodyAndNormalisedJar) {
+  int probe = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_EQ(bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  socklen_t length = sizeof address;
+  ASSERT_EQ(getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length), 0);
+  close(probe);  // nothing listens on that port now
+  const Text url = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/";
+  Call call;
+  call.jar = "a = 1;b=2; a=3";
+  EXPECT_EQ(Run(call, url), "");
+  EXPECT_EQ(call.jar, "a=1; b=2");
+  EXPECT_EQ(call.new_cookies, "");
+  EXPECT_EQ(call.headers, "Referer: " + url + "\r\n" + kDefaultLines + "\r\nCookie: a = 1;b=2; a=3");
+  EXPECT_EQ(call.raw_headers, "");
+  EXPECT_EQ(call.location, "");
+}
+
+TEST_F(HttpRequestTest, OnlyHttpAndHttpsAreFetched) {
+  for (const Text url : {"file:///etc/passwd", "FILE:///etc/hostname", "ftp://127.0.0.1/"}) {
+    Call call;
+    call.jar = "a = 1";
+    call.headers = "X: y";
+    EXPECT_EQ(Run(call, url), "") << url;
+    // Refused before anything is sent: no argument changes.
+    EXPECT_EQ(call.jar, "a = 1");
+    EXPECT_EQ(call.headers, "X: y");
+    EXPECT_EQ(call.location, "untouched");
+    EXPECT_EQ(call.new_cookies, "untouched");
+    EXPECT_EQ(call.raw_headers, "untouched");
+  }
+  // A redirect to file:// is not followed; what arrived is still reported.
+  const ByteArray moved =
+      MakeReply("302 Found", {"Location: file:///etc/passwd", "Set-Cookie: s=1"}, "moved");
+  server_.Enqueue(moved);
+  Call call;
+  EXPECT_EQ(Run(call, server_.Url("/")), "");
+  EXPECT_EQ(server_.Requests().size(), 1u);
+  EXPECT_EQ(call.location, "file:///etc/passwd");
+  EXPECT_EQ(call.jar, "s=1");
+  EXPECT_EQ(call.raw_headers, moved.substr(0, moved.find("\r\n\r\n") + 4));
+}
+
+TEST_F(HttpRequestTest, PostSendsBytesOrTextExactly) {
+  for (int i = 0; i < 3; ++i) server_.Enqueue(MakeReply("200 OK", {}, "posted"));
+  Call from_text;
+  EXPECT_EQ(Run(from_text, server_.Url("/form"), 1, "a=1&b=\xD6\xD0"), "posted");
+  EXPECT_EQ(from_text.post_bytes, "a=1&b=\xD6\xD0");
+  EXPECT_EQ(server_.Requests().at(0),
+            "POST /form HTTP/1.1\r\nHost: " + server_.HostPort() + "\r\nUser-Agent: " +
+                kDefaultAgent + "\r\nReferer: " + server_.Url("/form") + "\r\n" + kDefaultLines +
+                "\r\nContent-Length: 8\r\n\r\na=1&b=\xD6\xD0");
+
+  Call from_bytes;
+  from_bytes.post_bytes = ByteArray("x\0y", 3);
+  Run(from_bytes, server_.Url("/form"), 1, "ignored");
+  const ByteArray second = server_.Requests().at(1);
+  EXPECT_EQ(second.substr(second.size() - 7), ByteArray("\r\n\r\nx\0y", 7));
+  EXPECT_EQ(from_bytes.post_bytes, ByteArray("x\0y", 3));
+
+  // Header names that merely contain "Accept:" or "Content-Type:" stop the
+  // default lines, and then no such line goes out at all.
+  server_.Enqueue(MakeReply("200 OK", {}, ""));
+  Call odd_names;
+  odd_names.headers = "X-Accept: 1\r\nX-Content-Type: 2";
+  Run(odd_names, server_.Url("/odd"), 1, "q");
+  EXPECT_EQ(Head(2), "POST /odd HTTP/1.1\r\nHost: " + server_.HostPort() + "\r\nUser-Agent: " +
+                         kDefaultAgent + "\r\nX-Accept: 1\r\nX-Content-Type: 2\r\nReferer: " +
+                         server_.Url("/odd") + "\r\nAccept-Language: zh-cn\r\n"
+                         "Content-Length: 1\r\n\r\n");
+
+  // A large body goes out at once, without an Expect line.
+  Call large;
+  large.post_bytes = ByteArray(1536 * 1024, 'L');
+  Run(large, server_.Url("/big"), 1);
+  const ByteArray third = server_.Requests().at(3);
+  EXPECT_EQ(third.find("Expect"), Text::npos);
+  EXPECT_EQ(third.substr(third.find("\r\n\r\n") + 4), large.post_bytes);
+}
+
+TEST_F(HttpRequestTest, ProxyServesPlainHttpOnlyWhenGiven) {
+  LoopbackServer proxy;
+  proxy.Enqueue(MakeReply("200 OK", {}, "via proxy"));
+  for (int i = 0; i < 2; ++i) server_.Enqueue(MakeReply("200 OK", {}, "direct"));
+  const Text url = server_.Url("/x");
+  // A proxy named by the environment is ignored: direct means direct.
+  setenv("http_proxy", proxy.Url("/").c_str(), 1);
+  Call absent;
+  EXPECT_EQ(Run(absent, url), "direct");
+  Call empty;
+  EXPECT_EQ(Run(empty, url, 0, "", false, Text()), "direct");
+  unsetenv("http_proxy");
+  Call given;
+  EXPECT_EQ(Run(given, url, 0, "", false, proxy.HostPort()), "via proxy");
+  ASSERT_EQ(proxy.Requests().size(), 1u);
+  const Text head = proxy.Requests()[0];
+  EXPECT_EQ(head.substr(0, head.find("\r\n")), "GET " + url + " HTTP/1.1");
+  EXPECT_EQ(head.find("Proxy-Connection"), Text::npos);
+  EXPECT_NE(head.find("\r\nReferer: " + url + "\r\n"), Text::npos);
+  EXPECT_EQ(server_.Requests().size(), 2u);
+}
+
+TEST_F(HttpRequestTest, OneThreadReusesItsConnection) {
+  for (int i = 0; i < 4; ++i) server_.Enqueue(MakeReply("200 OK", {}, "pic" + std::to_string(i)));
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(HttpRequestVia(transport_, server_.Url("/p" + std::to_string(i))),
+              "pic" + std::to_string(i));
+  }
+  EXPECT_EQ(server_.Connections(), 1);
+  std::thread other([&] { EXPECT_EQ(HttpRequestVia(transport_, server_.Url("/q")), "pic3"); });
+  other.join();
+  EXPECT_EQ(server_.Connections(), 2);
+  EXPECT_EQ(server_.Requests().size(), 4u);
+}
+
+TEST_F(HttpRequestTest, BodyOverTheCapGivesEmptyResult) {
+  TransportLimits limits = Limits(10s);
+  limits.max_body_bytes = 1000;
+  CurlTransport capped(limits);
+  server_.Enqueue(MakeReply("200 OK", {}, Text(1000, 'a')));
+  server_.Enqueue(MakeReply("200 OK", {}, Text(5000, 'b')));
+  // Without Content-Length the body ends when the connection closes.
+  server_.Enqueue(ScriptedReply{"HTTP/1.1 200 OK\r\nSet-Cookie: c=1\r\n\r\n" + Text(5000, 'c'),
+                                /*close=*/true});
+  EXPECT_EQ(HttpRequestVia(capped, server_.Url("/fits")), Text(1000, 'a'));
+  EXPECT_EQ(HttpRequestVia(capped, server_.Url("/long")), "");
+  Text jar;
+  EXPECT_EQ(HttpRequestVia(capped, server_.Url("/open"), 0, "", &jar), "");
+  EXPECT_EQ(jar, "c=1");
+}
+
+TEST(CurlTransportTest, ConnectionThatIsNeverAcceptedTimesOut) {
+  // A listening socket with a full accept queue drops further connection
+  // attempts, so a connect to it waits until the connect time-out.
+  int listener = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(listen(listener, 0), 0);
+  socklen_t length = sizeof address;
+  ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+  std::vector<int> fillers;
+  for (int i = 0; i < 3; ++i) {
+    fillers.push_back(socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0));
+    connect(fillers.back(), reinterpret_cast<sockaddr*>(&address), sizeof address);
+  }
+  TransportLimits limits;
+  limits.connect_timeout = 300ms;
+  limits.idle_timeout = 10min;  // only the connect time-out can end this in time
+  CurlTransport transport(limits);
+  TransportRequest request;
+  request.host = "127.0.0.1";
+  request.port = ntohs(address.sin_port);
+  request.path = "/";
+  EXPECT_EQ(transport.Exchange(request).outcome, TransportOutcome::kTimedOut);
+  for (int fd : fillers) close(fd);
+  close(listener);
+}
+
+TEST_F(HttpRequestTest, StalledServerIsAbandoned) {
+  CurlTransport impatient(Limits(300ms));
+  // Takes the request and never answers.
+  server_.Enqueue(ScriptedReply{"", false, /*stall=*/true});
+  Call silent;
+  silent.jar = "a=1";
+  EXPECT_EQ(HttpRequestVia(impatient, server_.Url("/silent"), 0, "", &silent.jar), "");
+  EXPECT_EQ(silent.jar, "a=1");
+  // Sends its header block and part of the body, then nothing.
+  const ByteArray head = "HTTP/1.1 200 OK\r\nSet-Cookie: s=1\r\nContent-Length: 100\r\n\r\n";
+  server_.Enqueue(ScriptedReply{head + "partial", false, /*stall=*/true});
+  Text jar;
+  Text raw;
+  EXPECT_EQ(HttpRequestVia(impatient, server_.Url("/partial"), 0, "", &jar, nullptr, nullptr,
+                           nullptr, false, nullptr, std::nullopt, &raw),
+            "");
+  EXPECT_EQ(raw, head);
+  EXPECT_EQ(jar, "s=1");
+}
+
+}  // namespace
+}  // namespace weibo

@@ -1,0 +1,88 @@
+// A scripted HTTP server on 127.0.0.1 for tests. It listens on an ephemeral
+// port, serves any number of connections (keep-alive included) on its own
+// thread, records every byte it receives, and answers each complete request
+// with the next scripted reply. A reply can close the connection or stall it
+// (send its bytes, then nothing more, holding the connection open).
+#pragma once
+
+#include <cstddef>
+#include <deque>
+#include <mutex>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "support/text_rules.h"
+
+namespace weibo {
+
+struct ScriptedReply {
+  ByteArray bytes;              // sent exactly as given
+  bool close = false;           // close the connection after sending
+  bool stall = false;           // then send nothing more and read nothing more
+  bool on_first_bytes = false;  // answer as soon as any byte arrives (not HTTP)
+};
+
+// "HTTP/1.1 <status>\r\n", each of `header_lines` with CR LF, a Content-Length
+// line for `body`, an empty line and the body.
+ByteArray MakeReply(std::string_view status, const std::vector<Text>& header_lines,
+                    std::string_view body);
+
+class LoopbackServer {
+ public:
+  // Binds 127.0.0.1 on an ephemeral port and starts serving. Aborts the test
+  // program when no socket can be had.
+  LoopbackServer();
+  // Stops serving and closes every connection.
+  ~LoopbackServer();
+  LoopbackServer(const LoopbackServer&) = delete;
+  LoopbackServer& operator=(const LoopbackServer&) = delete;
+
+  int Port() const { return port_; }
+  // "127.0.0.1:<port>"
+  Text HostPort() const;
+  // "http://127.0.0.1:<port>" followed by `path`.
+  Text Url(std::string_view path = "/") const;
+
+  // Queues a reply. Replies are used in order, across connections; a request
+  // that finds the queue empty gets its connection closed.
+  void Enqueue(ScriptedReply reply);
+  void Enqueue(ByteArray bytes) { Enqueue(ScriptedReply{std::move(bytes)}); }
+
+  // Each complete request received so far, header block and body, exactly as
+  // received, in arrival order.
+  std::vector<ByteArray> Requests() const;
+  // Every byte received so far on all connections, in arrival order.
+  ByteArray Received() const;
+  // The number of connections accepted so far.
+  int Connections() const;
+
+ private:
+  struct Connection {
+    int fd = -1;
+    ByteArray pending;  // received bytes not yet part of a complete request
+    bool stalled = false;
+  };
+
+  void Serve();
+  void Accept();
+  // Reads from `connection`; false when it is to be closed.
+  bool ReadFrom(Connection& connection);
+  // Answers what `connection` has received; false when it is to be closed.
+  bool Answer(Connection& connection);
+  // Cuts one complete request off the front of `pending`; empty when none.
+  static ByteArray TakeRequest(ByteArray& pending);
+
+  int listen_fd_ = -1;
+  int wake_fds_[2] = {-1, -1};
+  int port_ = 0;
+  std::vector<Connection> connections_;  // used by the serving thread only
+  mutable std::mutex mutex_;
+  std::deque<ScriptedReply> replies_;
+  std::vector<ByteArray> requests_;
+  ByteArray received_;
+  int accepted_ = 0;
+  std::thread thread_;
+};
+
+}  // namespace weibo
