@@ -47,7 +47,7 @@ class ToolBarStrip : public QWidget {
   }
 };
 
-struct ToolButtonSpec {
+struct ToolButtonEntry {
   const char* caption;
   int picture;
 };
@@ -109,7 +109,7 @@ void MainWindow::BuildToolBar(QWidget* band) {
   auto* strip = new ToolBarStrip(band);
   strip->setObjectName(QStringLiteral("工具条1"));
   strip->setGeometry(ToQRect(kToolBarRect));
-  const ToolButtonSpec buttons[] = {
+  const ToolButtonEntry buttons[] = {
       {kToolStartAnalysis, kToolButtonPicture[0]},
       {kToolViewDownloads, kToolButtonPicture[1]},
       {kToolAboutAuthor, kToolButtonPicture[2]},
