@@ -31,8 +31,7 @@ using CurlText = std::unique_ptr<char, CurlTextDeleter>;
 
 // Default request headers of libcurl that the request must not carry unless
 // its own lines hold them: an empty "Name:" entry suppresses each.
-constexpr const char* kSuppressed[] = {"Accept:", "Expect:", "Content-Type:",
-                                       "Transfer-Encoding:"};
+constexpr const char* kSuppressed[] = {"Accept:", "Expect:", "Content-Type:", "Transfer-Encoding:"};
 // The same for a request through a proxy; this list is sent to the proxy in
 // addition to the request's own lines, so it holds only suppressing entries.
 constexpr const char* kProxySuppressed[] = {"Proxy-Connection:"};

@@ -108,8 +108,8 @@ Chain RunChain(HttpTransport& transport, TransportRequest request, bool follow,
     std::optional<TransportRequest> next = TargetOf(reply.redirect_url);
     if (!next || hop == kMaxRedirects) return chain;
     // As browsers do: 303 always, and 301/302 after a POST, continue with GET.
-    bool keep_post = request.post && reply.status != 303 && reply.status != 301 &&
-                     reply.status != 302;
+    bool keep_post =
+        request.post && reply.status != 303 && reply.status != 301 && reply.status != 302;
     next->post = keep_post;
     if (keep_post) next->body = std::move(request.body);
     next->agent = std::move(request.agent);
@@ -191,8 +191,7 @@ ByteArray HttpRequestVia(HttpTransport& transport, const Text& url, int method,
 
 ByteArray HttpRequest(const Text& url, int method, const Text& post_text, Text* cookie_jar,
                       Text* new_cookies, Text* extra_headers, Text* location, bool no_redirect,
-                      ByteArray* post_bytes, const std::optional<Text>& proxy,
-                      Text* raw_headers) {
+                      ByteArray* post_bytes, const std::optional<Text>& proxy, Text* raw_headers) {
   return HttpRequestVia(DefaultHttpTransport(), url, method, post_text, cookie_jar, new_cookies,
                         extra_headers, location, no_redirect, post_bytes, proxy, raw_headers);
 }

@@ -47,8 +47,7 @@ ByteArray HttpRequest(const Text& url, int method = 0, const Text& post_text = T
                       Text* cookie_jar = nullptr, Text* new_cookies = nullptr,
                       Text* extra_headers = nullptr, Text* location = nullptr,
                       bool no_redirect = false, ByteArray* post_bytes = nullptr,
-                      const std::optional<Text>& proxy = std::nullopt,
-                      Text* raw_headers = nullptr);
+                      const std::optional<Text>& proxy = std::nullopt, Text* raw_headers = nullptr);
 
 // HttpRequest through `transport` instead of the process's default one (a
 // transport with other limits, e.g. short time-outs).

@@ -15,13 +15,13 @@ namespace weibo {
 
 // What one exchange sends.
 struct TransportRequest {
-  bool secure = false;       // TLS (https) or plain HTTP
-  Text host;                 // lower-case host name, without port
-  int port = 80;             // 1 to 65535
-  Text path;                 // request target from the first "/", query included
-  bool post = false;         // POST with `body`, else GET without one
-  ByteArray body;            // POST body, sent with its byte count
-  Text agent;                // sent as User-Agent unless `header_lines` hold one
+  bool secure = false;             // TLS (https) or plain HTTP
+  Text host;                       // lower-case host name, without port
+  int port = 80;                   // 1 to 65535
+  Text path;                       // request target from the first "/", query included
+  bool post = false;               // POST with `body`, else GET without one
+  ByteArray body;                  // POST body, sent with its byte count
+  Text agent;                      // sent as User-Agent unless `header_lines` hold one
   std::vector<Text> header_lines;  // sent in this order, one "Name: value" each
   std::optional<Text> http_proxy;  // "host:port" of an HTTP proxy, else direct
 };
@@ -42,8 +42,8 @@ struct TransportReply {
   // its status line and header lines, each ended by CR LF, then an empty
   // line. Line ends are normalised to CR LF.
   std::vector<ByteArray> header_blocks;
-  ByteArray body;          // the final reply's body; empty unless kComplete
-  Text redirect_url;       // absolute target of a 3xx reply's Location, else empty
+  ByteArray body;     // the final reply's body; empty unless kComplete
+  Text redirect_url;  // absolute target of a 3xx reply's Location, else empty
 };
 
 // Limits of one transport. The defaults are those of the running tool.

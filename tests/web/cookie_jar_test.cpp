@@ -61,7 +61,8 @@ TEST(CookieJarTest, MergeRemovesSpacesFromBothArguments) {
 }
 
 TEST(CookieJarTest, CookiesAfterHighByteLineReachTheJar) {
-  Text block = "HTTP/1.1 200 OK\r\nX-Title: \xC4\xE3\xBA\xC3\xB0\r\nSet-Cookie: s=1; path=/\r\n\r\n";
+  Text block =
+      "HTTP/1.1 200 OK\r\nX-Title: \xC4\xE3\xBA\xC3\xB0\r\nSet-Cookie: s=1; path=/\r\n\r\n";
   Text fresh = ExtractSetCookies(SplitBytes(block, "\r\n"));
   Text jar = "a=1";
   MergeCookies(&jar, &fresh);

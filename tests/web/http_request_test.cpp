@@ -1,14 +1,13 @@
 #include "web/http_request.h"
 
 #include <arpa/inet.h>
+#include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <thread>
-
-#include <gtest/gtest.h>
 
 #include "tests/web/loopback_server.h"
 #include "web/curl_transport.h"
@@ -48,8 +47,8 @@ class HttpRequestTest : public ::testing::Test {
   ByteArray Run(Call& call, const Text& url, int method = 0, const Text& post_text = Text(),
                 bool no_redirect = false, const std::optional<Text>& proxy = std::nullopt) {
     call.body = HttpRequestVia(transport_, url, method, post_text, &call.jar, &call.new_cookies,
-                               &call.headers, &call.location, no_redirect, &call.post_bytes,
-                               proxy, &call.raw_headers);
+                               &call.headers, &call.location, no_redirect, &call.post_bytes, proxy,
+                               &call.raw_headers);
     return call.body;
   }
   // The header section of the n-th request the server received.
@@ -64,8 +63,8 @@ class HttpRequestTest : public ::testing::Test {
 };
 
 TEST_F(HttpRequestTest, DefaultGetSendsExactlyTheDefaultLines) {
-  const ByteArray reply = MakeReply("200 OK", {"Content-Type: text/plain"},
-                                     std::string_view("hello\0world", 11));
+  const ByteArray reply =
+      MakeReply("200 OK", {"Content-Type: text/plain"}, std::string_view("hello\0world", 11));
   server_.Enqueue(reply);
   server_.Enqueue(MakeReply("200 OK", {}, "again"));
   const Text url = server_.Url("/p?q=1");
@@ -86,8 +85,8 @@ TEST_F(HttpRequestTest, DefaultGetSendsExactlyTheDefaultLines) {
   with_jar.jar = "a=1; b=2";
   with_jar.headers = "Cookie: c=3";
   Run(with_jar, url);
-  EXPECT_EQ(with_jar.headers, "Cookie: c=3\r\nReferer: " + url + "\r\n" + kDefaultLines +
-                                  "\r\nCookie: a=1; b=2");
+  EXPECT_EQ(with_jar.headers,
+            "Cookie: c=3\r\nReferer: " + url + "\r\n" + kDefaultLines + "\r\nCookie: a=1; b=2");
   EXPECT_NE(Head(1).find("\r\nCookie: c=3\r\nReferer: "), Text::npos);
   EXPECT_NE(Head(1).find("form-urlencoded\r\nCookie: a=1; b=2\r\n\r\n"), Text::npos);
 }
@@ -122,8 +121,8 @@ TEST_F(HttpRequestTest, UserAgentComesFromCallersLine) {
   referer.headers = "referer: http://other/";
   Run(referer, url);
   EXPECT_EQ(Head(3), "GET / HTTP/1.1\r\n" + host + "User-Agent: " + kDefaultAgent +
-                         "\r\nreferer: http://other/\r\nReferer: " + url + "\r\n" +
-                         kDefaultLines + "\r\n\r\n");
+                         "\r\nreferer: http://other/\r\nReferer: " + url + "\r\n" + kDefaultLines +
+                         "\r\n\r\n");
 }
 
 TEST_F(HttpRequestTest, AddressFormsReachTheRightTarget) {
@@ -153,9 +152,9 @@ TEST_F(HttpRequestTest, AddressFormsReachTheRightTarget) {
 }
 
 TEST_F(HttpRequestTest, RedirectWithCookiesFollowedOrReturned) {
-  const ByteArray moved = MakeReply(
-      "302 Found", {"Location: /next", "Set-Cookie: r=1; path=/", "Set-Cookie: a=deleted"},
-      "moved");
+  const ByteArray moved =
+      MakeReply("302 Found",
+                {"Location: /next", "Set-Cookie: r=1; path=/", "Set-Cookie: a=deleted"}, "moved");
   const ByteArray final_reply = MakeReply("200 OK", {"Set-Cookie: f=2; path=/"}, "final");
 
   // Not followed: the 302 comes back with its target and its cookies merged.
@@ -185,12 +184,12 @@ TEST_F(HttpRequestTest, RedirectWithCookiesFollowedOrReturned) {
 }
 
 TEST_F(HttpRequestTest, RedirectChainMergesEveryReplysCookiesInOrder) {
-  server_.Enqueue(MakeReply("307 Temporary Redirect",
-                            {"Location: /two", "Set-Cookie: a=2; path=/"}, ""));
-  server_.Enqueue(MakeReply("302 Found",
-                            {"Location: " + server_.Url("/three"), "Set-Cookie: b=1",
-                             "Set-Cookie: z=deleted; path=/"},
-                            "skipped"));
+  server_.Enqueue(
+      MakeReply("307 Temporary Redirect", {"Location: /two", "Set-Cookie: a=2; path=/"}, ""));
+  server_.Enqueue(MakeReply(
+      "302 Found",
+      {"Location: " + server_.Url("/three"), "Set-Cookie: b=1", "Set-Cookie: z=deleted; path=/"},
+      "skipped"));
   server_.Enqueue(MakeReply("200 OK", {"Set-Cookie: a=3; path=/"}, "done"));
   Call call;
   call.jar = "a=1; z=9";
@@ -211,7 +210,8 @@ TEST_F(HttpRequestTest, RedirectChainMergesEveryReplysCookiesInOrder) {
 
 TEST_F(HttpRequestTest, HeaderBlockOverFiveThousandBytesIsReadWhole) {
   std::vector<Text> lines;
-  for (int i = 0; i < 120; ++i) lines.push_back("X-Filler-" + std::to_string(i) + ": " + Text(60, 'f'));
+  for (int i = 0; i < 120; ++i)
+    lines.push_back("X-Filler-" + std::to_string(i) + ": " + Text(60, 'f'));
   lines.push_back("X-Title: \xC4\xE3\xBA\xC3\xB0");  // ends in a lead byte before CR LF
   lines.push_back("Set-Cookie: big=1; path=/");
   lines.push_back("Location: http://elsewhere.example/");
@@ -242,7 +242,8 @@ TEST_F(HttpRequestTest, RefusedConnectionGivesEmptyBodyAndNormalisedJar) {
   EXPECT_EQ(Run(call, url), "");
   EXPECT_EQ(call.jar, "a=1; b=2");
   EXPECT_EQ(call.new_cookies, "");
-  EXPECT_EQ(call.headers, "Referer: " + url + "\r\n" + kDefaultLines + "\r\nCookie: a = 1;b=2; a=3");
+  EXPECT_EQ(call.headers,
+            "Referer: " + url + "\r\n" + kDefaultLines + "\r\nCookie: a = 1;b=2; a=3");
   EXPECT_EQ(call.raw_headers, "");
   EXPECT_EQ(call.location, "");
 }
@@ -278,9 +279,9 @@ TEST_F(HttpRequestTest, PostSendsBytesOrTextExactly) {
   EXPECT_EQ(Run(from_text, server_.Url("/form"), 1, "a=1&b=\xD6\xD0"), "posted");
   EXPECT_EQ(from_text.post_bytes, "a=1&b=\xD6\xD0");
   EXPECT_EQ(server_.Requests().at(0),
-            "POST /form HTTP/1.1\r\nHost: " + server_.HostPort() + "\r\nUser-Agent: " +
-                kDefaultAgent + "\r\nReferer: " + server_.Url("/form") + "\r\n" + kDefaultLines +
-                "\r\nContent-Length: 8\r\n\r\na=1&b=\xD6\xD0");
+            "POST /form HTTP/1.1\r\nHost: " + server_.HostPort() +
+                "\r\nUser-Agent: " + kDefaultAgent + "\r\nReferer: " + server_.Url("/form") +
+                "\r\n" + kDefaultLines + "\r\nContent-Length: 8\r\n\r\na=1&b=\xD6\xD0");
 
   Call from_bytes;
   from_bytes.post_bytes = ByteArray("x\0y", 3);
@@ -295,9 +296,10 @@ TEST_F(HttpRequestTest, PostSendsBytesOrTextExactly) {
   Call odd_names;
   odd_names.headers = "X-Accept: 1\r\nX-Content-Type: 2";
   Run(odd_names, server_.Url("/odd"), 1, "q");
-  EXPECT_EQ(Head(2), "POST /odd HTTP/1.1\r\nHost: " + server_.HostPort() + "\r\nUser-Agent: " +
-                         kDefaultAgent + "\r\nX-Accept: 1\r\nX-Content-Type: 2\r\nReferer: " +
-                         server_.Url("/odd") + "\r\nAccept-Language: zh-cn\r\n"
+  EXPECT_EQ(Head(2), "POST /odd HTTP/1.1\r\nHost: " + server_.HostPort() +
+                         "\r\nUser-Agent: " + kDefaultAgent +
+                         "\r\nX-Accept: 1\r\nX-Content-Type: 2\r\nReferer: " + server_.Url("/odd") +
+                         "\r\nAccept-Language: zh-cn\r\n"
                          "Content-Length: 1\r\n\r\n");
 
   // A large body goes out at once, without an Expect line.
