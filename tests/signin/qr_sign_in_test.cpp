@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <regex>
 #include <string>
 #include <vector>
@@ -11,7 +12,7 @@
 #include "app/program.h"
 #include "app/recording_window_ops.h"
 #include "signin/sign_in_texts.h"
-#include "tests/signin/scripted_service.h"
+#include "tests/web/loopback_server.h"
 
 namespace weibo {
 namespace {
@@ -30,17 +31,21 @@ ByteArray TinyBitmap() {
   return file + pixels;
 }
 
-ScriptedReply Reply(const std::string& body, const std::vector<Text>& cookies = {}) {
-  return ScriptedReply{body, cookies};
+ByteArray Reply(const std::string& body, const std::vector<Text>& cookies = {}) {
+  std::vector<Text> headers = {"Content-Type: text/html; charset=utf-8"};
+  for (const Text& cookie : cookies) headers.push_back("Set-Cookie: " + cookie + "; path=/");
+  return MakeReply("200 OK", headers, body);
 }
 
-ScriptedReply Picture(const ByteArray& bytes) { return ScriptedReply{bytes, {}, "image/bmp"}; }
+ByteArray Picture(const ByteArray& bytes) {
+  return MakeReply("200 OK", {"Content-Type: image/bmp"}, bytes);
+}
 
-ScriptedReply Jsonp(const std::string& json, const std::vector<Text>& cookies = {}) {
+ByteArray Jsonp(const std::string& json, const std::vector<Text>& cookies = {}) {
   return Reply("STK_17000000000001(" + json + ");", cookies);
 }
 
-ScriptedReply Poll(const std::string& retcode, const std::string& msg, const std::string& extra = "") {
+ByteArray Poll(const std::string& retcode, const std::string& msg, const std::string& extra = "") {
   return Jsonp("{\"retcode\":" + retcode + ",\"msg\":\"" + msg + "\"" + extra + "}");
 }
 
@@ -51,6 +56,16 @@ const char kScannedGbk[] = "\xB3\xC9\xB9\xA6\xC9\xA8\xC3\xE8";              // �
 const char kExpiredUtf8[] =
     "\xE4\xBA\x8C\xE7\xBB\xB4\xE7\xA0\x81\xE5\xB7\xB2\xE8\xBF\x87\xE6\x9C\x9F";  // 二维码已过期
 
+
+Text FirstLine(const ByteArray& request) { return request.substr(0, request.find("\r\n")); }
+
+// The value of the request's Cookie header, when it has one.
+std::optional<Text> CookieHeader(const ByteArray& request) {
+  const std::size_t at = request.find("\r\nCookie: ");
+  if (at == ByteArray::npos) return std::nullopt;
+  const std::size_t start = at + 10;
+  return request.substr(start, request.find("\r\n", start) - start);
+}
 
 const char kQrLine[] =
     R"(GET /sso/qrcode/image\?entry=weibo&size=180&callback=STK_\d{13} HTTP/1\.1)";
@@ -82,7 +97,7 @@ class QrSignInTest : public ::testing::Test {
 
   std::vector<Text> Lines() const {
     std::vector<Text> lines;
-    for (const SeenRequest& request : server_.Requests()) lines.push_back(request.line);
+    for (const ByteArray& request : server_.Requests()) lines.push_back(FirstLine(request));
     return lines;
   }
 
@@ -92,7 +107,7 @@ class QrSignInTest : public ::testing::Test {
     return count;
   }
 
-  ScriptedService server_;
+  LoopbackServer server_;
   RecordingWindowOps windows_;
   Endpoints endpoints_;
   std::shared_ptr<ProgramState> state_ = std::make_shared<ProgramState>();
@@ -135,12 +150,12 @@ TEST_F(QrSignInTest, ConfirmedCodeLogsInVisitsTheDomainsAndOpensTheMainWindow) {
 
   // The jar goes with the polls and visits, not with the picture or the
   // login, whose cookies are dropped.
-  const std::vector<SeenRequest> requests = server_.Requests();
-  EXPECT_FALSE(requests[1].cookie.has_value());
-  EXPECT_TRUE(TextContains(requests[2].cookie.value_or(""), "SSO_QR=q1"));
-  EXPECT_FALSE(requests[5].cookie.has_value()) << *requests[5].cookie;
-  EXPECT_TRUE(TextContains(requests[6].cookie.value_or(""), "POLL=p1"));
-  EXPECT_TRUE(TextContains(requests[7].cookie.value_or(""), "SUB=s1"));
+  const std::vector<ByteArray> requests = server_.Requests();
+  EXPECT_FALSE(CookieHeader(requests[1]).has_value());
+  EXPECT_TRUE(TextContains(CookieHeader(requests[2]).value_or(""), "SSO_QR=q1"));
+  EXPECT_FALSE(CookieHeader(requests[5]).has_value()) << requests[5];
+  EXPECT_TRUE(TextContains(CookieHeader(requests[6]).value_or(""), "POLL=p1"));
+  EXPECT_TRUE(TextContains(CookieHeader(requests[7]).value_or(""), "SUB=s1"));
   for (const char* cookie : {"SSO_QR=q1", "POLL=p1", "SUB=s1", "SUBP=s2"}) {
     EXPECT_TRUE(TextContains(state_->cookie_jar, cookie)) << state_->cookie_jar;
   }
