@@ -346,9 +346,10 @@ TEST_F(HttpRequestTest, OneThreadReusesItsConnection) {
   EXPECT_EQ(server_.Requests().size(), 4u);
 }
 
-TEST_F(HttpRequestTest, BodyOverTheCapGivesEmptyResult) {
+TEST_F(HttpRequestTest, RepliesOverTheCapsGiveEmptyResult) {
   TransportLimits limits = Limits(10s);
   limits.max_body_bytes = 1000;
+  limits.max_header_bytes = 3000;
   CurlTransport capped(limits);
   server_.Enqueue(MakeReply("200 OK", {}, Text(1000, 'a')));
   server_.Enqueue(MakeReply("200 OK", {}, Text(5000, 'b')));
@@ -360,6 +361,10 @@ TEST_F(HttpRequestTest, BodyOverTheCapGivesEmptyResult) {
   Text jar;
   EXPECT_EQ(HttpRequestVia(capped, server_.Url("/open"), 0, "", &jar), "");
   EXPECT_EQ(jar, "c=1");
+  // Endless header lines are cut off as well.
+  std::vector<Text> lines(100, "X-Filler: " + Text(50, 'h'));
+  server_.Enqueue(MakeReply("200 OK", lines, "small"));
+  EXPECT_EQ(HttpRequestVia(capped, server_.Url("/heads")), "");
 }
 
 TEST(CurlTransportTest, ConnectionThatIsNeverAcceptedTimesOut) {
