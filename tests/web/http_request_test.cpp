@@ -136,10 +136,10 @@ TEST_F(HttpRequestTest, AddressFormsReachTheRightTarget) {
             "GET /Path/A?B=c HTTP/1.1\r\nHost: localhost:" + port + "\r\n");
   EXPECT_NE(Head(0).find("\r\nReferer: " + url + "\r\n"), Text::npos);
 
-  // A bare host is plain HTTP.
+  // A bare host is plain HTTP; bytes a request line cannot carry are escaped.
   Call bare;
-  EXPECT_EQ(Run(bare, "127.0.0.1:" + port + "/x"), "ok");
-  EXPECT_EQ(Head(1).substr(0, Head(1).find("\r\n")), "GET /x HTTP/1.1");
+  EXPECT_EQ(Run(bare, "127.0.0.1:" + port + "/x y\xD6\xD0"), "ok");
+  EXPECT_EQ(Head(1).substr(0, Head(1).find("\r\n")), "GET /x%20y%D6%D0 HTTP/1.1");
 
   // "HTTPS" in capitals speaks TLS: the server sees a TLS handshake record,
   // answers nonsense and the exchange fails with an empty body.
