@@ -17,7 +17,7 @@
 #include "albums/album_download.h"
 #include "albums/path_names.h"
 #include "app/recording_window_ops.h"
-#include "tests/albums/album_test_support.h"
+#include "tests/common/test_support.h"
 #include "tests/albums/stub_service.h"
 #include "albums/shared_cookie_jar.h"
 

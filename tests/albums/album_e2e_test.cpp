@@ -14,7 +14,7 @@
 #include "albums/album_list.h"
 #include "albums/path_names.h"
 #include "app/recording_window_ops.h"
-#include "tests/albums/album_test_support.h"
+#include "tests/common/test_support.h"
 #include "tools/weibo-sim/weibo_sim.h"
 
 namespace weibo {

@@ -13,7 +13,7 @@
 #include "albums/profile_value.h"
 #include "app/recording_window_ops.h"
 #include "support/reencode_image.h"
-#include "tests/albums/album_test_support.h"
+#include "tests/common/test_support.h"
 #include "tests/albums/stub_service.h"
 
 namespace weibo {

@@ -6,10 +6,10 @@
 #include <thread>
 #include <vector>
 
-#include "albums/icu_code_page_936.h"
 #include "albums/path_names.h"
 #include "albums/std_file_system.h"
-#include "tests/albums/album_test_support.h"
+#include "support/icu_codepage.h"
+#include "tests/common/test_support.h"
 
 namespace weibo {
 namespace {

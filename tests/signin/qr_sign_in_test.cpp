@@ -12,7 +12,7 @@
 #include "app/program.h"
 #include "app/recording_window_ops.h"
 #include "signin/sign_in_texts.h"
-#include "tests/web/loopback_server.h"
+#include "tests/common/loopback_server.h"
 
 namespace weibo {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/web/loopback_server.h"
+#include "tests/common/loopback_server.h"
 
 namespace weibo {
 namespace {
@@ -22,30 +22,25 @@ TEST(FetchText, ConvertsTheBodyAndHandsBackEveryOutput) {
                         false, nullptr, std::nullopt, &raw_headers);
   EXPECT_EQ(text, "{\"msg\":\"" + kChineseGbk + "\x80?\"}");
   // The caller's variables are written in place as with HttpRequest.
-  EXPECT_TRUE(TextContains(jar, "a=1"));
-  EXPECT_TRUE(TextContains(jar, "b=2"));
-  EXPECT_TRUE(TextContains(new_cookies, "b=2"));
-  EXPECT_TRUE(TextContains(headers, "Referer: http://127.0.0.1/"));
+  EXPECT_EQ(jar, "b=2; a=1");
+  EXPECT_EQ(new_cookies, "b=2");
   EXPECT_TRUE(TextContains(raw_headers, "X-Test: yes"));
-  // The request went out directly (no proxy), with the caller's jar.
   ASSERT_EQ(server.Requests().size(), 1U);
-  const ByteArray request = server.Requests()[0];
-  EXPECT_EQ(request.rfind("GET /list?x=1 HTTP/1.1\r\n", 0), 0U) << request;
-  EXPECT_TRUE(TextContains(request, "\r\nCookie: a=1\r\n", true)) << request;
+  EXPECT_EQ(RequestTarget(server.Requests()[0]), "/list?x=1");
+  EXPECT_EQ(RequestHeader(server.Requests()[0], "Cookie"), "a=1");
 }
 
 TEST(FetchText, UrlAloneAndFailedExchanges) {
   LoopbackServer server;
   server.Enqueue(MakeReply("200 OK", {}, ByteArray("ok\0tail", 7)));
-  server.Enqueue(MakeReply("200 OK", {}, ""));
   ByteArray post = "p=" + kChineseUtf8;
   server.Enqueue(MakeReply("200 OK", {}, "posted"));
   // The URL alone: the text ends at the body's zero byte.
   EXPECT_EQ(FetchText(server.Url("/a")), "ok");
-  EXPECT_EQ(FetchText(server.Url("/b")), "");
-  EXPECT_EQ(FetchText(server.Url("/c"), 1, Text(), nullptr, nullptr, nullptr, nullptr, false, &post), "posted");
-  ASSERT_EQ(server.Requests().size(), 3U);
-  EXPECT_TRUE(TextContains(server.Requests()[2], "\r\n\r\n" + post)) << server.Requests()[2];
+  EXPECT_EQ(FetchText(server.Url("/c"), 1, Text(), nullptr, nullptr, nullptr, nullptr, false,
+                      &post),
+            "posted");
+  EXPECT_TRUE(TextContains(server.Requests().at(1), "\r\n\r\n" + post));
 
   Text closed_url;
   {

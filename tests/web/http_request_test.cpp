@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <thread>
 
-#include "tests/web/loopback_server.h"
+#include "tests/common/loopback_server.h"
 #include "web/curl_transport.h"
 
 namespace weibo {
@@ -31,6 +31,10 @@ TransportLimits Limits(std::chrono::milliseconds idle) {
   return limits;
 }
 
+// The header block of a request or reply, up to and with the empty line.
+Text HeadOf(const ByteArray& message) { return message.substr(0, message.find("\r\n\r\n") + 4); }
+Text FirstLine(const ByteArray& message) { return message.substr(0, message.find("\r\n")); }
+
 // Every output of one call, with the values the caller passed in.
 struct Call {
   Text jar;
@@ -51,11 +55,11 @@ class HttpRequestTest : public ::testing::Test {
                                &call.raw_headers);
     return call.body;
   }
-  // The header section of the n-th request the server received.
-  Text Head(std::size_t n) {
-    std::vector<ByteArray> requests = server_.Requests();
-    if (n >= requests.size()) return "(no request " + std::to_string(n) + ")";
-    return requests[n].substr(0, requests[n].find("\r\n\r\n") + 4);
+  Text Head(std::size_t n) { return HeadOf(server_.Requests().at(n)); }
+  // "GET <target> HTTP/1.1", the Host line and `lines`, as a request head.
+  Text ExpectedGet(const Text& target, const Text& lines) {
+    return "GET " + target + " HTTP/1.1\r\nHost: " + server_.HostPort() + "\r\n" + lines +
+           "\r\n\r\n";
   }
 
   LoopbackServer server_;
@@ -71,14 +75,12 @@ TEST_F(HttpRequestTest, DefaultGetSendsExactlyTheDefaultLines) {
   Call call;
   EXPECT_EQ(Run(call, url), ByteArray("hello\0world", 11));
   const Text lines = "Referer: " + url + "\r\n" + kDefaultLines;
-  EXPECT_EQ(server_.Requests().at(0), "GET /p?q=1 HTTP/1.1\r\nHost: " + server_.HostPort() +
-                                          "\r\nUser-Agent: " + kDefaultAgent + "\r\n" + lines +
-                                          "\r\n\r\n");
+  EXPECT_EQ(server_.Requests().at(0),
+            ExpectedGet("/p?q=1", "User-Agent: " + Text(kDefaultAgent) + "\r\n" + lines));
   EXPECT_EQ(call.headers, lines);
-  EXPECT_EQ(call.raw_headers, reply.substr(0, reply.find("\r\n\r\n") + 4));
+  EXPECT_EQ(call.raw_headers, HeadOf(reply));
   EXPECT_EQ(call.location, call.raw_headers);  // no Location line: the whole block
   EXPECT_EQ(call.new_cookies, "");
-  EXPECT_EQ(call.jar, "");
 
   // A jar adds the Cookie line last; a caller's Cookie line does not stop it.
   Call with_jar;
@@ -92,37 +94,22 @@ TEST_F(HttpRequestTest, DefaultGetSendsExactlyTheDefaultLines) {
 }
 
 TEST_F(HttpRequestTest, UserAgentComesFromCallersLine) {
-  for (int i = 0; i < 4; ++i) server_.Enqueue(MakeReply("200 OK", {}, ""));
+  for (int i = 0; i < 2; ++i) server_.Enqueue(MakeReply("200 OK", {}, ""));
   const Text url = server_.Url("/");
-  const Text host = "Host: " + server_.HostPort() + "\r\n";
+  const Text tail = "Referer: " + url + "\r\n" + kDefaultLines;
   Call lower_case;
   lower_case.headers = "user-agent: Agent/1\r\nX-One: 1";
   Run(lower_case, url);
-  EXPECT_EQ(Head(0), "GET / HTTP/1.1\r\n" + host + "user-agent: Agent/1\r\nX-One: 1\r\nReferer: " +
-                         url + "\r\n" + kDefaultLines + "\r\n\r\n");
-
-  Call only_line;
-  only_line.headers = "User-Agent: Solo/2";
-  Run(only_line, url);
-  EXPECT_EQ(Head(1), "GET / HTTP/1.1\r\n" + host + "User-Agent: Solo/2\r\nReferer: " + url +
-                         "\r\n" + kDefaultLines + "\r\n\r\n");
+  EXPECT_EQ(Head(0), ExpectedGet("/", "user-agent: Agent/1\r\nX-One: 1\r\n" + tail));
 
   // "User-Agent:" inside another header's name still picks the agent, which
-  // then goes out as the request's User-Agent line.
+  // then goes out as the request's User-Agent line; a lower-case Referer
+  // line does not stop the Referer line being added.
   Call inside_name;
-  inside_name.headers = "X-User-Agent: Alt/3\r\nX-B: c";
+  inside_name.headers = "X-User-Agent: Alt/3\r\nreferer: http://other/";
   Run(inside_name, url);
-  EXPECT_EQ(Head(2), "GET / HTTP/1.1\r\n" + host +
-                         "User-Agent: Alt/3\r\nX-User-Agent: Alt/3\r\nX-B: c\r\nReferer: " + url +
-                         "\r\n" + kDefaultLines + "\r\n\r\n");
-
-  // A lower-case Referer line does not stop the Referer line being added.
-  Call referer;
-  referer.headers = "referer: http://other/";
-  Run(referer, url);
-  EXPECT_EQ(Head(3), "GET / HTTP/1.1\r\n" + host + "User-Agent: " + kDefaultAgent +
-                         "\r\nreferer: http://other/\r\nReferer: " + url + "\r\n" + kDefaultLines +
-                         "\r\n\r\n");
+  EXPECT_EQ(Head(1), ExpectedGet("/", "User-Agent: Alt/3\r\nX-User-Agent: Alt/3\r\n"
+                                      "referer: http://other/\r\n" + tail));
 }
 
 TEST_F(HttpRequestTest, AddressFormsReachTheRightTarget) {
@@ -139,7 +126,7 @@ TEST_F(HttpRequestTest, AddressFormsReachTheRightTarget) {
   // A bare host is plain HTTP; bytes a request line cannot carry are escaped.
   Call bare;
   EXPECT_EQ(Run(bare, "127.0.0.1:" + port + "/x y\xD6\xD0"), "ok");
-  EXPECT_EQ(Head(1).substr(0, Head(1).find("\r\n")), "GET /x%20y%D6%D0 HTTP/1.1");
+  EXPECT_EQ(FirstLine(Head(1)), "GET /x%20y%D6%D0 HTTP/1.1");
 
   // "HTTPS" in capitals speaks TLS: the server sees a TLS handshake record,
   // answers nonsense and the exchange fails with an empty body.
@@ -148,17 +135,12 @@ TEST_F(HttpRequestTest, AddressFormsReachTheRightTarget) {
   EXPECT_EQ(Run(secure, "HTTPS://127.0.0.1:" + port + "/a?b"), "");
   EXPECT_EQ(static_cast<unsigned char>(server_.Requests().back().at(0)), 0x16);
   EXPECT_EQ(secure.raw_headers, "");
-  EXPECT_EQ(secure.location, "");
 }
 
-TEST_F(HttpRequestTest, RedirectWithCookiesFollowedOrReturned) {
-  const ByteArray moved =
-      MakeReply("302 Found",
-                {"Location: /next", "Set-Cookie: r=1; path=/", "Set-Cookie: a=deleted"}, "moved");
-  const ByteArray final_reply = MakeReply("200 OK", {"Set-Cookie: f=2; path=/"}, "final");
-
+TEST_F(HttpRequestTest, RedirectChainMergesEveryReplysCookiesInOrder) {
   // Not followed: the 302 comes back with its target and its cookies merged.
-  server_.Enqueue(moved);
+  server_.Enqueue(MakeReply(
+      "302 Found", {"Location: /next", "Set-Cookie: r=1; path=/", "Set-Cookie: a=deleted"}, "moved"));
   Call returned;
   returned.jar = "a=1; k=0";
   EXPECT_EQ(Run(returned, server_.Url("/start"), 0, "", /*no_redirect=*/true), "moved");
@@ -167,45 +149,33 @@ TEST_F(HttpRequestTest, RedirectWithCookiesFollowedOrReturned) {
   EXPECT_EQ(returned.jar, "r=1; k=0");
   EXPECT_EQ(server_.Requests().size(), 1u);
 
-  // Followed: the final reply's body and header block, the cookies of both.
-  server_.Enqueue(moved);
-  server_.Enqueue(final_reply);
-  Call followed;
-  followed.jar = "a=1; k=0";
-  EXPECT_EQ(Run(followed, server_.Url("/start")), "final");
-  ASSERT_EQ(server_.Requests().size(), 3u);
-  EXPECT_EQ(Head(2).substr(0, Head(2).find("\r\n")), "GET /next HTTP/1.1");
-  // The next hop carries the same header text: Referer and Cookie unchanged.
-  EXPECT_EQ(Head(2).substr(Head(2).find("Referer:")), Head(1).substr(Head(1).find("Referer:")));
-  EXPECT_EQ(followed.raw_headers, final_reply.substr(0, final_reply.find("\r\n\r\n") + 4));
-  EXPECT_EQ(followed.location, followed.raw_headers);
-  EXPECT_EQ(followed.new_cookies, "r=1;a=deleted;f=2");
-  EXPECT_EQ(followed.jar, "f=2; r=1; k=0");
-}
-
-TEST_F(HttpRequestTest, RedirectChainMergesEveryReplysCookiesInOrder) {
   server_.Enqueue(
       MakeReply("307 Temporary Redirect", {"Location: /two", "Set-Cookie: a=2; path=/"}, ""));
   server_.Enqueue(MakeReply(
       "302 Found",
       {"Location: " + server_.Url("/three"), "Set-Cookie: b=1", "Set-Cookie: z=deleted; path=/"},
       "skipped"));
-  server_.Enqueue(MakeReply("200 OK", {"Set-Cookie: a=3; path=/"}, "done"));
+  const ByteArray final_reply = MakeReply("200 OK", {"Set-Cookie: a=3; path=/"}, "done");
+  server_.Enqueue(final_reply);
   Call call;
   call.jar = "a=1; z=9";
   call.post_bytes = "k=v";
   EXPECT_EQ(Run(call, server_.Url("/one"), /*method=*/1), "done");
   std::vector<ByteArray> requests = server_.Requests();
-  ASSERT_EQ(requests.size(), 3u);
+  ASSERT_EQ(requests.size(), 4u);
   // 307 keeps the POST and its body; 302 after a POST continues with GET.
-  EXPECT_EQ(requests[0].substr(0, requests[0].find("\r\n")), "POST /one HTTP/1.1");
-  EXPECT_EQ(requests[1].substr(0, requests[1].find("\r\n")), "POST /two HTTP/1.1");
-  EXPECT_EQ(requests[1].substr(requests[1].size() - 7), "\r\n\r\nk=v");
-  EXPECT_EQ(requests[2].substr(0, requests[2].find("\r\n")), "GET /three HTTP/1.1");
-  EXPECT_EQ(requests[2].find("Content-Length"), Text::npos);
-  // Each reply overrides what the earlier ones set.
+  EXPECT_EQ(FirstLine(requests[1]), "POST /one HTTP/1.1");
+  EXPECT_EQ(FirstLine(requests[2]), "POST /two HTTP/1.1");
+  EXPECT_EQ(requests[2].substr(requests[2].size() - 7), "\r\n\r\nk=v");
+  // The next hop carries the same header text: Referer and Cookie unchanged.
+  EXPECT_EQ(requests[2].substr(requests[2].find("Referer:")),
+            requests[1].substr(requests[1].find("Referer:")));
+  EXPECT_EQ(FirstLine(requests[3]), "GET /three HTTP/1.1");
+  EXPECT_EQ(requests[3].find("Content-Length"), Text::npos);
+  // Each reply overrides what the earlier ones set; the last reply's block.
   EXPECT_EQ(call.jar, "a=3; b=1");
   EXPECT_EQ(call.new_cookies, "a=2;b=1;z=deleted;a=3");
+  EXPECT_EQ(call.raw_headers, HeadOf(final_reply));
 }
 
 TEST_F(HttpRequestTest, HeaderBlockOverFiveThousandBytesIsReadWhole) {
@@ -221,35 +191,29 @@ TEST_F(HttpRequestTest, HeaderBlockOverFiveThousandBytesIsReadWhole) {
   Call call;
   call.jar = "a=1";
   EXPECT_EQ(Run(call, server_.Url("/")), "body");
-  EXPECT_EQ(call.raw_headers, reply.substr(0, reply.size() - 4));
+  EXPECT_EQ(call.raw_headers, HeadOf(reply));
   EXPECT_EQ(call.location, "http://elsewhere.example/");
   EXPECT_EQ(call.new_cookies, "big=1");
   EXPECT_EQ(call.jar, "big=1; a=1");
 }
 
-TEST_F(HttpRequestTest, RefusedConnectionGivesEmptyBodyAndNormalisedJar) {
-  int probe = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  ASSERT_EQ(bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-  socklen_t length = sizeof address;
-  ASSERT_EQ(getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length), 0);
-  close(probe);  // nothing listens on that port now
-  const Text url = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/";
-  Call call;
-  call.jar = "a = 1;b=2; a=3";
-  EXPECT_EQ(Run(call, url), "");
-  EXPECT_EQ(call.jar, "a=1; b=2");
-  EXPECT_EQ(call.new_cookies, "");
-  EXPECT_EQ(call.headers,
-            "Referer: " + url + "\r\n" + kDefaultLines + "\r\nCookie: a = 1;b=2; a=3");
-  EXPECT_EQ(call.raw_headers, "");
-  EXPECT_EQ(call.location, "");
-}
+TEST_F(HttpRequestTest, RefusedConnectionsAndOtherSchemesGiveAnEmptyBody) {
+  Text closed_url;
+  {
+    LoopbackServer gone;
+    closed_url = gone.Url("/");  // nothing listens there any more
+  }
+  Call refused;
+  refused.jar = "a = 1;b=2; a=3";
+  EXPECT_EQ(Run(refused, closed_url), "");
+  EXPECT_EQ(refused.jar, "a=1; b=2");
+  EXPECT_EQ(refused.new_cookies, "");
+  EXPECT_EQ(refused.headers,
+            "Referer: " + closed_url + "\r\n" + kDefaultLines + "\r\nCookie: a = 1;b=2; a=3");
+  EXPECT_EQ(refused.raw_headers, "");
+  EXPECT_EQ(refused.location, "");
 
-TEST_F(HttpRequestTest, OnlyHttpAndHttpsAreFetched) {
-  for (const Text url : {"file:///etc/passwd", "FILE:///etc/hostname", "ftp://127.0.0.1/"}) {
+  for (const Text url : {"FILE:///etc/hostname", "ftp://127.0.0.1/"}) {
     Call call;
     call.jar = "a = 1";
     call.headers = "X: y";
@@ -257,8 +221,6 @@ TEST_F(HttpRequestTest, OnlyHttpAndHttpsAreFetched) {
     // Refused before anything is sent: no argument changes.
     EXPECT_EQ(call.jar, "a = 1");
     EXPECT_EQ(call.headers, "X: y");
-    EXPECT_EQ(call.location, "untouched");
-    EXPECT_EQ(call.new_cookies, "untouched");
     EXPECT_EQ(call.raw_headers, "untouched");
   }
   // A redirect to file:// is not followed; what arrived is still reported.
@@ -270,11 +232,11 @@ TEST_F(HttpRequestTest, OnlyHttpAndHttpsAreFetched) {
   EXPECT_EQ(server_.Requests().size(), 1u);
   EXPECT_EQ(call.location, "file:///etc/passwd");
   EXPECT_EQ(call.jar, "s=1");
-  EXPECT_EQ(call.raw_headers, moved.substr(0, moved.find("\r\n\r\n") + 4));
+  EXPECT_EQ(call.raw_headers, HeadOf(moved));
 }
 
 TEST_F(HttpRequestTest, PostSendsBytesOrTextExactly) {
-  for (int i = 0; i < 3; ++i) server_.Enqueue(MakeReply("200 OK", {}, "posted"));
+  for (int i = 0; i < 4; ++i) server_.Enqueue(MakeReply("200 OK", {}, "posted"));
   Call from_text;
   EXPECT_EQ(Run(from_text, server_.Url("/form"), 1, "a=1&b=\xD6\xD0"), "posted");
   EXPECT_EQ(from_text.post_bytes, "a=1&b=\xD6\xD0");
@@ -288,19 +250,16 @@ TEST_F(HttpRequestTest, PostSendsBytesOrTextExactly) {
   Run(from_bytes, server_.Url("/form"), 1, "ignored");
   const ByteArray second = server_.Requests().at(1);
   EXPECT_EQ(second.substr(second.size() - 7), ByteArray("\r\n\r\nx\0y", 7));
-  EXPECT_EQ(from_bytes.post_bytes, ByteArray("x\0y", 3));
 
   // Header names that merely contain "Accept:" or "Content-Type:" stop the
   // default lines, and then no such line goes out at all.
-  server_.Enqueue(MakeReply("200 OK", {}, ""));
   Call odd_names;
   odd_names.headers = "X-Accept: 1\r\nX-Content-Type: 2";
   Run(odd_names, server_.Url("/odd"), 1, "q");
   EXPECT_EQ(Head(2), "POST /odd HTTP/1.1\r\nHost: " + server_.HostPort() +
                          "\r\nUser-Agent: " + kDefaultAgent +
                          "\r\nX-Accept: 1\r\nX-Content-Type: 2\r\nReferer: " + server_.Url("/odd") +
-                         "\r\nAccept-Language: zh-cn\r\n"
-                         "Content-Length: 1\r\n\r\n");
+                         "\r\nAccept-Language: zh-cn\r\nContent-Length: 1\r\n\r\n");
 
   // A large body goes out at once, without an Expect line.
   Call large;
@@ -327,23 +286,20 @@ TEST_F(HttpRequestTest, ProxyServesPlainHttpOnlyWhenGiven) {
   EXPECT_EQ(Run(given, url, 0, "", false, proxy.HostPort()), "via proxy");
   ASSERT_EQ(proxy.Requests().size(), 1u);
   const Text head = proxy.Requests()[0];
-  EXPECT_EQ(head.substr(0, head.find("\r\n")), "GET " + url + " HTTP/1.1");
+  EXPECT_EQ(FirstLine(head), "GET " + url + " HTTP/1.1");
   EXPECT_EQ(head.find("Proxy-Connection"), Text::npos);
   EXPECT_NE(head.find("\r\nReferer: " + url + "\r\n"), Text::npos);
-  EXPECT_EQ(server_.Requests().size(), 2u);
 }
 
 TEST_F(HttpRequestTest, OneThreadReusesItsConnection) {
   for (int i = 0; i < 4; ++i) server_.Enqueue(MakeReply("200 OK", {}, "pic" + std::to_string(i)));
   for (int i = 0; i < 3; ++i) {
-    EXPECT_EQ(HttpRequestVia(transport_, server_.Url("/p" + std::to_string(i))),
-              "pic" + std::to_string(i));
+    EXPECT_EQ(HttpRequestVia(transport_, server_.Url("/p")), "pic" + std::to_string(i));
   }
   EXPECT_EQ(server_.Connections(), 1);
   std::thread other([&] { EXPECT_EQ(HttpRequestVia(transport_, server_.Url("/q")), "pic3"); });
   other.join();
   EXPECT_EQ(server_.Connections(), 2);
-  EXPECT_EQ(server_.Requests().size(), 4u);
 }
 
 TEST_F(HttpRequestTest, RepliesOverTheCapsGiveEmptyResult) {
@@ -362,8 +318,7 @@ TEST_F(HttpRequestTest, RepliesOverTheCapsGiveEmptyResult) {
   EXPECT_EQ(HttpRequestVia(capped, server_.Url("/open"), 0, "", &jar), "");
   EXPECT_EQ(jar, "c=1");
   // Endless header lines are cut off as well.
-  std::vector<Text> lines(100, "X-Filler: " + Text(50, 'h'));
-  server_.Enqueue(MakeReply("200 OK", lines, "small"));
+  server_.Enqueue(MakeReply("200 OK", std::vector<Text>(100, "X-Filler: " + Text(50, 'h')), "s"));
   EXPECT_EQ(HttpRequestVia(capped, server_.Url("/heads")), "");
 }
 
@@ -374,9 +329,9 @@ TEST(CurlTransportTest, ConnectionThatIsNeverAcceptedTimesOut) {
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
   ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
   ASSERT_EQ(listen(listener, 0), 0);
-  socklen_t length = sizeof address;
   ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
   std::vector<int> fillers;
   for (int i = 0; i < 3; ++i) {
@@ -400,20 +355,18 @@ TEST_F(HttpRequestTest, StalledServerIsAbandoned) {
   CurlTransport impatient(Limits(300ms));
   // Takes the request and never answers.
   server_.Enqueue(ScriptedReply{"", false, /*stall=*/true});
-  Call silent;
-  silent.jar = "a=1";
-  EXPECT_EQ(HttpRequestVia(impatient, server_.Url("/silent"), 0, "", &silent.jar), "");
-  EXPECT_EQ(silent.jar, "a=1");
+  Text jar = "a=1";
+  EXPECT_EQ(HttpRequestVia(impatient, server_.Url("/silent"), 0, "", &jar), "");
+  EXPECT_EQ(jar, "a=1");
   // Sends its header block and part of the body, then nothing.
   const ByteArray head = "HTTP/1.1 200 OK\r\nSet-Cookie: s=1\r\nContent-Length: 100\r\n\r\n";
   server_.Enqueue(ScriptedReply{head + "partial", false, /*stall=*/true});
-  Text jar;
   Text raw;
   EXPECT_EQ(HttpRequestVia(impatient, server_.Url("/partial"), 0, "", &jar, nullptr, nullptr,
                            nullptr, false, nullptr, std::nullopt, &raw),
             "");
   EXPECT_EQ(raw, head);
-  EXPECT_EQ(jar, "s=1");
+  EXPECT_EQ(jar, "s=1; a=1");
 }
 
 }  // namespace

@@ -1,12 +1,14 @@
 // A scripted HTTP server on 127.0.0.1 for tests. It listens on an ephemeral
 // port, serves any number of connections (keep-alive included) on its own
 // thread, records every byte it receives, and answers each complete request
-// with the next scripted reply. A reply can close the connection or stall it
-// (send its bytes, then nothing more, holding the connection open).
+// with the next scripted reply, or, when none is queued, with what a handler
+// makes of the request. A reply can close the connection or stall it (send
+// its bytes, then nothing more, holding the connection open).
 #pragma once
 
 #include <cstddef>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <string_view>
 #include <thread>
@@ -28,6 +30,12 @@ struct ScriptedReply {
 ByteArray MakeReply(std::string_view status, const std::vector<Text>& header_lines,
                     std::string_view body);
 
+// The target ("/path?query") of a request, the value of its header `name`
+// (any letter case; empty when absent) and the value of a query parameter.
+Text RequestTarget(std::string_view request);
+Text RequestHeader(std::string_view request, std::string_view name);
+Text QueryValue(std::string_view target, std::string_view name);
+
 class LoopbackServer {
  public:
   // Binds 127.0.0.1 on an ephemeral port and starts serving. Aborts the test
@@ -48,6 +56,9 @@ class LoopbackServer {
   // that finds the queue empty gets its connection closed.
   void Enqueue(ScriptedReply reply);
   void Enqueue(ByteArray bytes) { Enqueue(ScriptedReply{std::move(bytes)}); }
+  // Answers the requests that find the queue empty. `handler` runs on the
+  // serving thread, one request at a time, and returns the reply's bytes.
+  void SetHandler(std::function<ByteArray(const ByteArray& request)> handler);
 
   // Each complete request received so far, header block and body, exactly as
   // received, in arrival order.
@@ -79,6 +90,7 @@ class LoopbackServer {
   std::vector<Connection> connections_;  // used by the serving thread only
   mutable std::mutex mutex_;
   std::deque<ScriptedReply> replies_;
+  std::function<ByteArray(const ByteArray&)> handler_;
   std::vector<ByteArray> requests_;
   ByteArray received_;
   int accepted_ = 0;

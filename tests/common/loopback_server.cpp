@@ -1,4 +1,4 @@
-#include "tests/web/loopback_server.h"
+#include "tests/common/loopback_server.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -48,6 +48,29 @@ ByteArray MakeReply(std::string_view status, const std::vector<Text>& header_lin
   return reply;
 }
 
+Text RequestTarget(std::string_view request) {
+  std::size_t start = request.find(' ') + 1;
+  return Text(request.substr(start, request.find(' ', start) - start));
+}
+
+Text RequestHeader(std::string_view request, std::string_view name) {
+  Text lower = AsciiLower(request.substr(0, request.find("\r\n\r\n") + 2));
+  std::size_t at = lower.find("\r\n" + AsciiLower(name) + ": ");
+  if (at == Text::npos) return Text();
+  at += name.size() + 4;
+  return Text(request.substr(at, lower.find("\r\n", at) - at));
+}
+
+Text QueryValue(std::string_view target, std::string_view name) {
+  for (std::size_t at = target.find('?'); at != std::string_view::npos;
+       at = target.find('&', at + 1)) {
+    if (target.substr(at + 1, name.size() + 1) != Text(name) + "=") continue;
+    std::size_t start = at + name.size() + 2;
+    return Text(target.substr(start, target.find('&', start) - start));
+  }
+  return Text();
+}
+
 LoopbackServer::LoopbackServer() {
   listen_fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (listen_fd_ < 0) Die("socket");
@@ -85,6 +108,11 @@ Text LoopbackServer::Url(std::string_view path) const {
 void LoopbackServer::Enqueue(ScriptedReply reply) {
   std::lock_guard<std::mutex> lock(mutex_);
   replies_.push_back(std::move(reply));
+}
+
+void LoopbackServer::SetHandler(std::function<ByteArray(const ByteArray&)> handler) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  handler_ = std::move(handler);
 }
 
 std::vector<ByteArray> LoopbackServer::Requests() const {
@@ -168,17 +196,25 @@ ByteArray LoopbackServer::TakeRequest(ByteArray& pending) {
 bool LoopbackServer::Answer(Connection& connection) {
   while (!connection.stalled && !connection.pending.empty()) {
     ScriptedReply reply;
+    ByteArray request;
+    std::function<ByteArray(const ByteArray&)> handler;
     {
       std::lock_guard<std::mutex> lock(mutex_);
       bool immediate = !replies_.empty() && replies_.front().on_first_bytes;
-      ByteArray request = immediate ? std::exchange(connection.pending, ByteArray())
-                                    : TakeRequest(connection.pending);
+      request = immediate ? std::exchange(connection.pending, ByteArray())
+                          : TakeRequest(connection.pending);
       if (request.empty()) return true;  // wait for the rest of the request
-      requests_.push_back(std::move(request));
-      if (replies_.empty()) return false;
-      reply = std::move(replies_.front());
-      replies_.pop_front();
+      requests_.push_back(request);
+      if (!replies_.empty()) {
+        reply = std::move(replies_.front());
+        replies_.pop_front();
+      } else if (handler_) {
+        handler = handler_;
+      } else {
+        return false;
+      }
     }
+    if (handler) reply.bytes = handler(request);
     if (!SendAll(connection.fd, reply.bytes) || reply.close) return false;
     connection.stalled = reply.stall;
   }

@@ -1,5 +1,5 @@
-// Helpers shared by the album tests: a recording shell, a temporary folder
-// and code page 936 spellings of UTF-8 literals.
+// Helpers shared by the tests of several folders: a recording shell, a
+// temporary folder, file readers and code page 936 spellings of UTF-8 literals.
 #pragma once
 
 #include <filesystem>
@@ -17,7 +17,8 @@ Text Gbk(std::string_view utf8);
 // was asked to show or open.
 class FakeShell : public Shell {
  public:
-  explicit FakeShell(Text run_directory) : run_directory_(std::move(run_directory)) {}
+  explicit FakeShell(Text run_directory = "/downloads")
+      : run_directory_(std::move(run_directory)) {}
   bool OpenAddress(const Text& address) override {
     opened.push_back(address);
     return true;

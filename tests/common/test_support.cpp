@@ -1,4 +1,4 @@
-#include "tests/albums/album_test_support.h"
+#include "tests/common/test_support.h"
 
 #include <algorithm>
 #include <atomic>
@@ -17,7 +17,7 @@ TempFolder::TempFolder() {
   static std::atomic<int> counter{0};
   std::random_device random;
   path_ = std::filesystem::temp_directory_path() /
-          ("weibo-albums-test-" + std::to_string(random()) + "-" + std::to_string(counter++));
+          ("weibo-test-" + std::to_string(random()) + "-" + std::to_string(counter++));
   std::filesystem::create_directories(path_);
 }
 
