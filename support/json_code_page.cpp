@@ -1,6 +1,6 @@
 #include "support/json_code_page.h"
 
-#include "support/icu_gb18030.h"
+#include "support/icu_codepage.h"
 
 namespace weibo {
 namespace {
