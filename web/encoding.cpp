@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "web/icu_codepage.h"
+#include "support/icu_codepage.h"
 
 namespace weibo {
 
@@ -24,7 +24,7 @@ Text Utf16ToGbk(const ByteArray& utf16) {
     units.push_back(static_cast<char16_t>(static_cast<unsigned char>(utf16[at]) |
                                           (static_cast<unsigned char>(utf16[at + 1]) << 8)));
   }
-  Text text = EncodeCodePage936(ComposeCombiningMarks(units));
+  Text text = EncodeCodePage936(units, CodePage936Rules::kReply);
   std::size_t zero = text.find('\0');
   if (zero != Text::npos) text.resize(zero);
   return text;
