@@ -5,8 +5,8 @@
 #include <string>
 #include <system_error>
 
-#include "albums/icu_code_page_936.h"
 #include "albums/path_names.h"
+#include "support/icu_codepage.h"
 
 namespace weibo {
 namespace {
