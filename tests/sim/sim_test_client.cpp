@@ -1,7 +1,6 @@
 #include "tests/sim/sim_test_client.h"
 
 #include <arpa/inet.h>
-#include <gtest/gtest.h>
 #include <httplib.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -105,35 +104,6 @@ std::string CookieJar::Header() const {
     header += name + "=" + value;
   }
   return header;
-}
-
-CookieJar SignInOverHttp(WeiboSim& sim) {
-  CookieJar jar;
-  const Endpoints& endpoints = sim.endpoints();
-  Reply qr = Get(endpoints.signon_host, "/sso/qrcode/image?entry=weibo&size=180&callback=STK_1");
-  jar.Take(qr);
-  std::string qrid = Str(ParseObject(JsonpBody(qr.body))["data"].toObject()["qrid"]);
-  EXPECT_FALSE(qrid.empty()) << qr.body;
-  EXPECT_TRUE(sim.Scan(qrid));
-  EXPECT_TRUE(sim.Confirm(qrid));
-  Reply poll = Get(endpoints.signon_host, "/sso/qrcode/check?entry=weibo&qrid=" + qrid +
-                                              "&callback=STK_2", jar.Header());
-  jar.Take(poll);
-  std::string alt = Str(ParseObject(JsonpBody(poll.body))["data"].toObject()["alt"]);
-  Reply login = Get(endpoints.signon_host,
-                    "/sso/login.php?entry=weibo&returntype=TEXT&crossdomain=1&cdult=3&domain=" +
-                        endpoints.main_domain + "&alt=" + alt + "&savestate=30&callback=STK_3");
-  QJsonArray urls = ParseObject(JsonpBody(login.body))["crossDomainUrlList"].toArray();
-  EXPECT_EQ(urls.size(), 3) << login.body;
-  for (const QJsonValue& url : urls) {
-    Reply visit = GetUrl(Str(url), jar.Header());
-    jar.Take(visit);
-    for (int hops = 0; visit.status == 302 && hops < 5; ++hops) {
-      visit = GetUrl(visit.Header("Location"), jar.Header());
-      jar.Take(visit);
-    }
-  }
-  return jar;
 }
 
 std::string RawExchange(const std::string& host, const std::string& request, int timeout_ms,

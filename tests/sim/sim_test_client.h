@@ -53,11 +53,6 @@ class CookieJar {
   std::map<std::string, std::string> cookies_;
 };
 
-// The whole sign-in through HTTP: QR code, phone scan and confirm, poll,
-// login and every cross-domain visit (redirects followed by hand). Returns
-// the jar. Fails the calling test through gtest assertions on the way.
-CookieJar SignInOverHttp(WeiboSim& sim);
-
 // Sends `request` on a fresh socket to `host` and reads until the peer
 // closes, an error or `timeout_ms` without data. `error` gets errno of a
 // failed read (ECONNRESET, EAGAIN) or 0 at an orderly end.
