@@ -13,23 +13,12 @@
 #include "app/program.h"
 #include "app/qt/qt_window_ops.h"
 #include "qt_test_support.h"
+#include "tests/common/test_support.h"
 
 namespace weibo {
 namespace {
 
 using ::testing::ElementsAre;
-
-class RecordingShell : public Shell {
- public:
-  bool OpenAddress(const Text& address) override {
-    opened.push_back(address);
-    return true;
-  }
-  bool ShowItemSelected(const Text&) override { return false; }
-  Text RunDirectory() override { return "/downloads"; }
-  Text PathSeparator() const override { return "/"; }
-  std::vector<Text> opened;
-};
 
 class CommandsQtTest : public ::testing::Test {
  protected:
@@ -72,7 +61,7 @@ class CommandsQtTest : public ::testing::Test {
     QTest::mouseClick(buttons[index], Qt::LeftButton);
   }
 
-  RecordingShell shell_;
+  FakeShell shell_;
   std::vector<std::string> flows_;
   std::unique_ptr<QtWindowOps> windows_;
   std::unique_ptr<Program> program_;
