@@ -104,17 +104,6 @@ TEST(SimFaults, EachKindAsAClientSeesIt) {
   sim.Stop();  // returns although the stalled request asked for ten minutes
 }
 
-TEST(SimFaults, ControlAndPhonePagesAreNeverHit) {
-  SimOptions options;
-  options.faults = {Rule("status:1:500")};
-  WeiboSim sim(options);
-  ASSERT_TRUE(sim.Start()) << sim.error();
-  const std::string& host = sim.endpoints().signon_host;
-  EXPECT_EQ(Get(host, "/sso/qrcode/image?entry=weibo").status, 500);
-  EXPECT_EQ(Get(host, "/phone/qrcode").status, 200);
-  EXPECT_EQ(Get(host, "/__sim/log").status, 200);
-}
-
 // The pages of /photos/ that a 50 % rule hits, asked with `rnd` as the
 // cache-busting value.
 std::set<int> HitPages(std::uint64_t seed, const std::string& rnd) {
