@@ -88,28 +88,12 @@ TEST_F(CommandsQtTest, ShortcutsAndButtonsReachTheSameCommands) {
   // Ctrl+M asks first; No opens nothing.
   QString question;
   WhenModalShown([&](QWidget* modal) {
-    auto* box = qobject_cast<QMessageBox*>(modal);
-    ASSERT_NE(box, nullptr);
-    question = box->text();
-    for (QAbstractButton* button : box->buttons()) {
-      if (button->text() == QString::fromUtf8("否(&N)")) button->click();
-    }
+    question = static_cast<QMessageBox*>(modal)->text();
+    QTest::keyClick(modal, Qt::Key_Escape);
   });
   Key(Qt::Key_M);
   EXPECT_EQ(question, QString::fromUtf8("点击是,打开Quorvel 论坛私信我,点击否取消;"));
   EXPECT_EQ(shell_.opened.size(), 2u);
-
-  // Ctrl+H shows the usage help.
-  main_->activateWindow();  // no window manager hands the focus back after the box
-  ASSERT_TRUE(QTest::qWaitForWindowActive(main_));
-  bool help_shown = false;
-  WhenModalShown([&](QWidget* modal) {
-    help_shown = true;
-    modal->close();
-  });
-  Key(Qt::Key_H);
-  EXPECT_TRUE(help_shown);
-  EXPECT_EQ(flows_.size(), 4u);
 }
 
 TEST_F(CommandsQtTest, RightClickPopsUpTheDownloadMenuOnlyOverASelection) {
@@ -146,9 +130,6 @@ TEST_F(CommandsQtTest, RightClickPopsUpTheDownloadMenuOnlyOverASelection) {
   windows_->SetDisabled(Control::kAlbumMenu, true);
   QTest::mouseClick(viewport, Qt::RightButton, {}, on_item);
   EXPECT_FALSE(popup->isVisible());
-  windows_->SetDisabled(Control::kAlbumMenu, false);
-  windows_->SetDisabled(Control::kAlbumView, true);
-  EXPECT_FALSE(albums->isEnabled());
 }
 
 }  // namespace
