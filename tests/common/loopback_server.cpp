@@ -120,11 +120,6 @@ std::vector<ByteArray> LoopbackServer::Requests() const {
   return requests_;
 }
 
-ByteArray LoopbackServer::Received() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return received_;
-}
-
 int LoopbackServer::Connections() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return accepted_;
@@ -178,8 +173,6 @@ bool LoopbackServer::ReadFrom(Connection& connection) {
   ssize_t count = recv(connection.fd, buffer, sizeof buffer, 0);
   if (count <= 0) return false;
   connection.pending.append(buffer, static_cast<std::size_t>(count));
-  std::lock_guard<std::mutex> lock(mutex_);
-  received_.append(buffer, static_cast<std::size_t>(count));
   return true;
 }
 

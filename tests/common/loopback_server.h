@@ -1,6 +1,6 @@
 // A scripted HTTP server on 127.0.0.1 for tests. It listens on an ephemeral
 // port, serves any number of connections (keep-alive included) on its own
-// thread, records every byte it receives, and answers each complete request
+// thread, records every request it receives, and answers each complete request
 // with the next scripted reply, or, when none is queued, with what a handler
 // makes of the request. A reply can close the connection or stall it (send
 // its bytes, then nothing more, holding the connection open).
@@ -63,8 +63,6 @@ class LoopbackServer {
   // Each complete request received so far, header block and body, exactly as
   // received, in arrival order.
   std::vector<ByteArray> Requests() const;
-  // Every byte received so far on all connections, in arrival order.
-  ByteArray Received() const;
   // The number of connections accepted so far.
   int Connections() const;
 
@@ -92,7 +90,6 @@ class LoopbackServer {
   std::deque<ScriptedReply> replies_;
   std::function<ByteArray(const ByteArray&)> handler_;
   std::vector<ByteArray> requests_;
-  ByteArray received_;
   int accepted_ = 0;
   std::thread thread_;
 };

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "web/cookie_jar.h"
+
 namespace weibo {
 namespace {
 
@@ -38,6 +40,49 @@ TEST(HeaderTextTest, SplitBytesSeesSeparatorAfterHighByte) {
   // blocks are split as bytes.
   EXPECT_EQ(SplitText(block, "\r\n").size(), 3u);
   EXPECT_EQ(SplitBytes("", "\r\n"), Pieces{});
+}
+
+Text Merge(Text jar, Text fresh) {
+  Text result = MergeCookies(&jar, &fresh);
+  EXPECT_EQ(result, jar);
+  return jar;
+}
+
+TEST(CookieJarTest, ExtractSetCookiesTakesNameValueOfEachLine) {
+  EXPECT_EQ(ExtractSetCookies({"HTTP/1.1 200 OK", "Set-Cookie: x=1; path=/",
+                               "Content-Type: text/html", "Set-Cookie: y=2; path=/", ""}),
+            "x=1; y=2");
+  // Without attributes the value runs to the end of the line.
+  EXPECT_EQ(ExtractSetCookies({"Set-Cookie: z=3", "Set-Cookie: y=2; path=/"}), "z=3; y=2");
+  EXPECT_EQ(ExtractSetCookies({"Set-Cookie:  sp = a b ;Path=/"}), "sp = a b");
+  // The header name must be written "Set-Cookie" to count.
+  EXPECT_EQ(ExtractSetCookies({"set-cookie: a=1; path=/", "SET-COOKIE: b=2"}), "");
+  // A counted line without a value gives an empty entry.
+  EXPECT_EQ(ExtractSetCookies({"Set-Cookie: ; path=/", "Set-Cookie: y=2"}), "; y=2");
+  EXPECT_EQ(CookieName(" name =v=w"), "name");
+  EXPECT_EQ(CookieName("flag"), "flag");
+}
+
+TEST(CookieJarTest, MergePutsFreshCookiesFirstAndDropsDeleted) {
+  EXPECT_EQ(Merge("a=1; b=2", "b=3; c=4"), "b=3; c=4; a=1");
+  EXPECT_EQ(Merge("a=1; b=2", "a=deleted"), "b=2");
+  EXPECT_EQ(Merge("", "a=deleted"), "");
+  // Entries of one reply that share a name are kept; the next merge keeps the first.
+  EXPECT_EQ(Merge("", "a=1;a=2"), "a=1; a=2");
+  EXPECT_EQ(Merge("a=1; a=2", ""), "a=1");
+  // "=deleted" is compared with case significant, at the end of the entry only.
+  EXPECT_EQ(Merge("a=1", "b=DELETED; c=deleted2"), "b=DELETED; c=deleted2; a=1");
+  // Empty entries survive (they all share the empty name).
+  EXPECT_EQ(Merge("a=1", ";y=2"), "; y=2; a=1");
+  EXPECT_EQ(Merge("; y=2; a=1", ""), "; y=2; a=1");
+}
+
+TEST(CookieJarTest, MergeRemovesSpacesFromBothArguments) {
+  Text jar = "a = 1 2;  b=\xA1\xA1x";
+  Text fresh = " c = 3 ; d=4 ";
+  EXPECT_EQ(MergeCookies(&jar, &fresh), "c=3; d=4; a=12; b=x");
+  EXPECT_EQ(jar, "c=3; d=4; a=12; b=x");
+  EXPECT_EQ(fresh, "c=3;d=4");
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 
 #include "tests/common/loopback_server.h"
 #include "web/curl_transport.h"
+#include "web/fetch_text.h"
 
 namespace weibo {
 namespace {
@@ -367,6 +368,46 @@ TEST_F(HttpRequestTest, StalledServerIsAbandoned) {
             "");
   EXPECT_EQ(raw, head);
   EXPECT_EQ(jar, "s=1; a=1");
+}
+
+TEST(UrlTest, HostPortAndPathFollowTheTextRules) {
+  const Text url = "HTTPS://Example.COM:8443/a?b";
+  EXPECT_EQ(UrlHost(url), "example.com");
+  EXPECT_EQ(UrlHost(url, true), "example.com:8443");
+  EXPECT_EQ(UrlPort(url), 8443);
+  EXPECT_EQ(UrlPath(url), "/a?b");
+  EXPECT_EQ(UrlPort("photo.example.com/x"), 80);
+  EXPECT_EQ(UrlPort("https://h.example/"), 443);
+  EXPECT_EQ(UrlPath("http://h.example"), "/");
+  // A query right after the host: it becomes part of the host, the path is "/".
+  EXPECT_EQ(UrlHost("http://h.example?x=1"), "h.example?x=1");
+  EXPECT_EQ(UrlPath("http://h.example?x=1"), "/");
+  // The port is the number after the last colon; no digits give 0.
+  EXPECT_EQ(UrlPort("http://h.example:/"), 0);
+  EXPECT_EQ(UrlPort("http://a:1:2/"), 2);
+  EXPECT_EQ(UrlHost("http://a:1:2/"), "a");
+  EXPECT_EQ(UrlPort("http://h:\xA3\xB8\xA3\xB0/"), 80);  // full-width digits count
+}
+
+TEST_F(HttpRequestTest, FetchTextConvertsTheBodyAndHandsBackEveryOutput) {
+  const ByteArray chinese = "\xE4\xB8\xAD\xE6\x96\x87";  // 中文
+  server_.Enqueue(MakeReply("200 OK", {"Set-Cookie: b=2; path=/"},
+                            "{\"msg\":\"" + chinese + "\xE2\x82\xAC\xF0\x9F\x98\x80\"}"));
+  server_.Enqueue(MakeReply("200 OK", {}, ByteArray("ok\0tail", 7)));
+  Text jar = "a=1";
+  Text new_cookies;
+  Text headers = "Referer: http://127.0.0.1/";
+  Text raw_headers;
+  EXPECT_EQ(FetchText(server_.Url("/list?x=1"), 0, Text(), &jar, &new_cookies, &headers, nullptr,
+                      false, nullptr, std::nullopt, &raw_headers),
+            "{\"msg\":\"\xD6\xD0\xCE\xC4\x80?\"}");
+  // The caller's variables are written in place as with HttpRequest.
+  EXPECT_EQ(jar, "b=2; a=1");
+  EXPECT_EQ(new_cookies, "b=2");
+  EXPECT_TRUE(TextContains(raw_headers, "Set-Cookie: b=2"));
+  EXPECT_EQ(RequestHeader(server_.Requests().at(0), "Cookie"), "a=1");
+  // The URL alone: the text ends at the body's zero byte.
+  EXPECT_EQ(FetchText(server_.Url("/a")), "ok");
 }
 
 }  // namespace
