@@ -12,29 +12,14 @@
 #include "albums/album_flows.h"
 #include "app/program.h"
 #include "app/qt/gbk_text.h"
-#include "app/qt/qt_shell.h"
 #include "app/qt/qt_window_ops.h"
 #include "qt_test_support.h"
 #include "signin/qr_sign_in.h"
+#include "tests/common/test_support.h"
 #include "tools/weibo-sim/weibo_sim.h"
 
 namespace weibo {
 namespace {
-
-// The desktop services with downloads kept in a folder of the test's own.
-class TestShell : public QtShell {
- public:
-  explicit TestShell(Text run_directory) : run_directory_(std::move(run_directory)) {}
-  Text RunDirectory() override { return run_directory_; }
-  bool OpenAddress(const Text& address) override {
-    opened.push_back(address);
-    return true;
-  }
-  std::vector<Text> opened;
-
- private:
-  Text run_directory_;
-};
 
 int CountFiles(const QString& folder) {
   int count = 0;
@@ -56,7 +41,7 @@ TEST(EndToEndTest, SignInListAlbumsAndDownloadOneFromThePopup) {
   ASSERT_TRUE(downloads.isValid());
 
   QtWindowOps windows;
-  TestShell shell(QStringToGbk(downloads.path()));
+  FakeShell shell(QStringToGbk(downloads.path()));  // downloads in a folder of the test's own
   ProgramParts parts;
   parts.windows = &windows;
   parts.shell = &shell;
