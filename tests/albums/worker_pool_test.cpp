@@ -4,7 +4,7 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
+#include <future>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -20,23 +20,6 @@ bool WaitFor(Pred done) {
   for (int i = 0; i < 5000 && !done(); ++i) std::this_thread::sleep_for(1ms);
   return done();
 }
-
-// Holds every routine call until it is opened.
-class Gate {
- public:
-  void Wait() {
-    std::unique_lock<std::mutex> lock(mutex_);
-    cv_.wait(lock, [&] { return open_; });
-  }
-  void Open() {
-    { std::lock_guard<std::mutex> lock(mutex_); open_ = true; }
-    cv_.notify_all();
-  }
- private:
-  std::mutex mutex_;
-  std::condition_variable cv_;
-  bool open_ = false;
-};
 
 TEST(WorkerPool, RefusesPostWhenStoppedSecondCreateAndTimeLimits) {
   WorkerPool pool;
@@ -65,13 +48,14 @@ TEST(WorkerPool, RunsEveryValueInOrderWithAtMostThreadCountAtOnce) {
   std::mutex mutex;
   std::vector<TaskValue> started;
   std::atomic<int> running{0}, peak{0}, finished{0};
-  Gate gate;
+  std::promise<void> opened;
+  std::shared_future<void> gate = opened.get_future().share();
   ASSERT_TRUE(pool.Create(5, [&](TaskValue v) {
     int now = ++running;
     int seen = peak.load();
     while (now > seen && !peak.compare_exchange_weak(seen, now)) {}
     { std::lock_guard<std::mutex> lock(mutex); started.push_back(v); }
-    gate.Wait();
+    gate.wait();
     --running;
     ++finished;
   }));
@@ -79,7 +63,7 @@ TEST(WorkerPool, RunsEveryValueInOrderWithAtMostThreadCountAtOnce) {
   ASSERT_TRUE(WaitFor([&] { return running == 5; }));
   std::this_thread::sleep_for(50ms);  // give a sixth routine the chance to start wrongly
   EXPECT_EQ(running, 5);
-  gate.Open();
+  opened.set_value();
   ASSERT_TRUE(WaitFor([&] { return finished == 10; }));
   EXPECT_EQ(peak, 5);
   // The first five values were handed out before any later one.
@@ -91,15 +75,16 @@ TEST(WorkerPool, RunsEveryValueInOrderWithAtMostThreadCountAtOnce) {
 TEST(WorkerPool, DestroyDropsQueuedValuesAndEndsWorkers) {
   WorkerPool pool;
   std::atomic<int> calls{0};
-  Gate gate;
+  std::promise<void> opened;
+  std::shared_future<void> gate = opened.get_future().share();
   ASSERT_TRUE(pool.Create(2, [&](TaskValue) {
     ++calls;
-    gate.Wait();
+    gate.wait();
   }));
   for (TaskValue v = 1; v <= 6; ++v) ASSERT_TRUE(pool.Post(v));
   ASSERT_TRUE(WaitFor([&] { return calls == 2; }));
   pool.Destroy();  // returns although two routines are still running
-  gate.Open();
+  opened.set_value();
   ASSERT_TRUE(WaitFor([&] { return pool.LiveWorkers() == 0; }));
   EXPECT_EQ(calls, 2);  // the four queued values never ran
 
