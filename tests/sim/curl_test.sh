@@ -52,6 +52,8 @@ type=$(curl -s -o "$work/qr.png" -w '%{content_type}' "$image")
 
 poll() { c "http://$host/sso/qrcode/check?entry=weibo&qrid=$qrid&callback=STK_170000000000012"; }
 poll | grep -q '"retcode":50114001' || fail "fresh code not waiting"
+c -o /dev/null -d action=confirm "http://$host/phone/confirm?qrid=$qrid"
+poll | grep -q '"retcode":50114001' || fail "confirmed without a scan"
 
 # The phone page's buttons, as a browser would press them.
 c "http://$host/phone/qrcode?qrid=$qrid" | grep -q 'action="/phone/scan' || fail "phone page lacks Scan"
@@ -64,12 +66,16 @@ echo "$status" | grep -q '"retcode":20000000' || fail "confirm not seen: $status
 alt=$(echo "$status" | json_field alt)
 
 # Login and the cross-domain visits (curl follows the redirect).
-login=$(curl -s "http://$host/sso/login.php?entry=weibo&returntype=TEXT&crossdomain=1&cdult=3&domain=$domain&alt=$alt&savestate=30&callback=STK_170000000000034")
+login_url="http://$host/sso/login.php?entry=weibo&returntype=TEXT&crossdomain=1&cdult=3&domain=$domain&alt=$alt&savestate=30&callback=STK_170000000000034"
+login=$(curl -s "$login_url")
 urls=$(echo "$login" | grep -o '"http://[^"]*"' | tr -d '"')
 [ "$(echo "$urls" | wc -l)" -eq 3 ] || fail "login list: $login"
+curl -s "$login_url" | grep -q crossDomainUrlList && fail "a second login with the same alt"
 for url in $urls; do c -L -o /dev/null "$url"; done
 grep -q 'SUB' "$jar" || fail "no session cookie in the jar"
+grep -q 'SRT' "$jar" || fail "no cookie from the redirect"
 if grep -q 'SSO_QRSID' "$jar"; then fail "the QR cookie was not deleted"; fi
+c -D - -o /dev/null "$(echo "$urls" | tail -n 1)" | grep -qi '^Set-Cookie' && fail "a ticket used twice"
 
 # Signed in: own profile, albums, photos, one picture.
 page=$(c "http://$host/")

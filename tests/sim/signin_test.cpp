@@ -1,4 +1,5 @@
-// The sign-in exchange of the simulated service, driven with plain HTTP.
+// The sign-in rules of the simulated service that the end-to-end tests rely
+// on, driven with plain HTTP (tests/sim/curl_test.sh walks the whole exchange).
 #include <gtest/gtest.h>
 
 #include <set>
@@ -9,7 +10,6 @@
 namespace weibo::sim {
 namespace {
 
-using testing::CookieJar;
 using testing::Get;
 using testing::GetUrl;
 using testing::JsonpBody;
@@ -31,70 +31,6 @@ QJsonObject Poll(const WeiboSim& sim, const std::string& qrid) {
 std::string NewQrid(const WeiboSim& sim) {
   Reply reply = Get(sim.endpoints().signon_host, "/sso/qrcode/image?entry=weibo&size=180&callback=STK_9");
   return Str(ParseObject(JsonpBody(reply.body))["data"].toObject()["qrid"]);
-}
-
-QJsonObject Login(const WeiboSim& sim, const std::string& alt) {
-  return ParseObject(JsonpBody(
-      Get(sim.endpoints().signon_host,
-          "/sso/login.php?entry=weibo&returntype=TEXT&crossdomain=1&cdult=3&domain=" +
-              sim.endpoints().main_domain + "&alt=" + alt + "&savestate=30&callback=STK_5").body));
-}
-
-TEST(SimSignIn, WholeExchangeSetsTheCookiesTheHostsCheck) {
-  WeiboSim sim;
-  ASSERT_TRUE(sim.Start()) << sim.error();
-  const Endpoints& endpoints = sim.endpoints();
-  CookieJar jar;
-
-  // QR code reply: a code and a cookie.
-  Reply qr = Get(endpoints.signon_host, "/sso/qrcode/image?entry=weibo&size=180&callback=STK_1");
-  QJsonObject data = ParseObject(JsonpBody(qr.body))["data"].toObject();
-  std::string qrid = Str(data["qrid"]);
-  jar.Take(qr);
-  ASSERT_TRUE(jar.Has(kQrCookie));
-
-  // Polls: waiting, scanned, confirmed.
-  EXPECT_EQ(Str(Poll(sim, qrid)["msg"]), "未使用");
-  EXPECT_FALSE(sim.Confirm(qrid)) << "confirming needs a scan first";
-  ASSERT_TRUE(sim.Scan(qrid));
-  EXPECT_EQ(Poll(sim, qrid)["retcode"].toInt(), 50114002);
-  ASSERT_TRUE(sim.Confirm(qrid));
-  QJsonObject status = Poll(sim, qrid);
-  EXPECT_EQ(status["retcode"].toInt(), 20000000);
-  std::string alt = Str(status["data"].toObject()["alt"]);
-
-  // Login: the cross-domain list, once only.
-  QJsonArray urls = Login(sim, alt)["crossDomainUrlList"].toArray();
-  ASSERT_EQ(urls.size(), 3);
-  EXPECT_FALSE(Login(sim, alt).contains("crossDomainUrlList"));
-
-  // The visits: the first deletes the QR cookie, the second redirects with a
-  // cookie of its own before the page that sets the checked ones.
-  jar.Take(GetUrl(Str(urls[0]), jar.Header()));
-  EXPECT_FALSE(jar.Has(kQrCookie));
-  Reply redirect = GetUrl(Str(urls[1]), jar.Header());
-  EXPECT_EQ(redirect.status, 302);
-  ASSERT_EQ(redirect.SetCookies().size(), 1u);
-  EXPECT_EQ(redirect.SetCookies()[0].rfind(std::string(kRedirectCookie) + "=", 0), 0u);
-  Reply finish = GetUrl(redirect.Header("Location"), jar.Header());
-  jar.Take(finish);
-  ASSERT_EQ(finish.SetCookies().size(), 2u);
-  for (const char* attribute : {"; expires=", "; path=/", "; domain=127.0.0.1", "; httponly"}) {
-    EXPECT_TRUE(Contains(finish.SetCookies()[0], attribute)) << finish.SetCookies()[0];
-  }
-  jar.Take(GetUrl(Str(urls[2]), jar.Header()));
-  EXPECT_TRUE(jar.Has(kPhotoCookie));
-  EXPECT_TRUE(GetUrl(Str(urls[2]), jar.Header()).SetCookies().empty()) << "tickets are single-use";
-
-  // The checked cookies open the main and photo hosts.
-  EXPECT_TRUE(Contains(Get(endpoints.main_host, "/", jar.Header()).body,
-                       "$CONFIG['oid']='1000000001'; "));
-  Reply albums = Get(endpoints.photo_host, "/albums/get_all?uid=1000000001&page=1&count=64",
-                     jar.Header());
-  EXPECT_TRUE(ParseObject(albums.body)["result"].toBool()) << albums.body;
-  CookieJar partial = jar;
-  partial.Remove(kProfileCookie);
-  EXPECT_FALSE(Contains(Get(endpoints.main_host, "/", partial.Header()).body, "$CONFIG['oid']"));
 }
 
 TEST(SimSignIn, HostsRefuseVisitorsWithoutTheirSession) {

@@ -45,14 +45,6 @@ std::string Reply::Header(const std::string& name) const {
   return "";
 }
 
-std::vector<std::string> Reply::SetCookies() const {
-  std::vector<std::string> lines;
-  for (const auto& [key, value] : headers) {
-    if (AsciiLower(key) == "set-cookie") lines.push_back(value);
-  }
-  return lines;
-}
-
 Reply Get(const std::string& host, const std::string& target, const std::string& cookie_header) {
   return Send(host, target, cookie_header, false);
 }
@@ -82,29 +74,6 @@ QJsonObject ParseObject(const std::string& json, bool* ok) {
 }
 
 std::string Str(const QJsonValue& value) { return value.toString().toStdString(); }
-
-void CookieJar::Take(const Reply& reply) {
-  for (const std::string& line : reply.SetCookies()) {
-    std::string pair = line.substr(0, line.find(';'));
-    std::size_t equals = pair.find('=');
-    std::string name = pair.substr(0, equals);
-    std::string value = equals == std::string::npos ? "" : pair.substr(equals + 1);
-    if (line.find("expires=Thu, 01 Jan 1970") != std::string::npos) {
-      cookies_.erase(name);
-    } else {
-      cookies_[name] = value;
-    }
-  }
-}
-
-std::string CookieJar::Header() const {
-  std::string header;
-  for (const auto& [name, value] : cookies_) {
-    if (!header.empty()) header += "; ";
-    header += name + "=" + value;
-  }
-  return header;
-}
 
 std::string RawExchange(const std::string& host, const std::string& request, int timeout_ms,
                         int* error) {

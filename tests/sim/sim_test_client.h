@@ -1,7 +1,7 @@
 // Plain HTTP requests for the simulator's tests, through cpp-httplib's
 // client (never the tool's own web code), plus small readers for the
-// replies: JSON-P unwrapping and JSON parsing through Qt, a cookie jar that
-// keeps what the replies set, and a raw socket for the fault tests.
+// replies: JSON-P unwrapping and JSON parsing through Qt, and a raw socket
+// for the fault tests.
 #pragma once
 
 #include <QJsonArray>
@@ -22,7 +22,6 @@ struct Reply {
   std::string body;
 
   std::string Header(const std::string& name) const;
-  std::vector<std::string> SetCookies() const;
 };
 
 // GET (or POST with an empty form) of `target` on `host` ("127.0.0.1:PORT"),
@@ -38,20 +37,6 @@ std::string JsonpBody(const std::string& reply);
 // not parse.
 QJsonObject ParseObject(const std::string& json, bool* ok = nullptr);
 std::string Str(const QJsonValue& value);  // a JSON string as UTF-8
-
-// Cookies as a browser without domain rules would keep them: a reply's
-// Set-Cookie replaces a cookie of the same name, an expiry in 1970 deletes it.
-class CookieJar {
- public:
-  void Take(const Reply& reply);
-  std::string Header() const;
-  bool Has(const std::string& name) const { return cookies_.count(name) > 0; }
-  void Remove(const std::string& name) { cookies_.erase(name); }
-  const std::map<std::string, std::string>& cookies() const { return cookies_; }
-
- private:
-  std::map<std::string, std::string> cookies_;
-};
 
 // Sends `request` on a fresh socket to `host` and reads until the peer
 // closes, an error or `timeout_ms` without data. `error` gets errno of a
