@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <thread>
 #include <vector>
 
 #include "tools/weibo-sim/image_encoding.h"
@@ -99,25 +98,6 @@ TEST(ReencodeImage, FailureLeavesTheTargetAsItWas) {
     EXPECT_FALSE(ReencodeImage(source, code, &target)) << code << " " << source.size();
     EXPECT_EQ(target, earlier);
   }
-}
-
-TEST(ReencodeImage, WorksOnSeveralThreadsAtOnce) {
-  ASSERT_TRUE(StartImageCodecs());
-  const ByteArray png = Encode(64, 48, "PNG");
-  ByteArray expected;
-  ASSERT_TRUE(ReencodeImage(png, kImageJpeg, &expected));
-  std::vector<int> mismatches(4, 0);
-  std::vector<std::thread> threads;
-  for (int t = 0; t < 4; ++t) {
-    threads.emplace_back([&, t] {
-      for (int i = 0; i < 20; ++i) {
-        ByteArray jpeg;
-        if (!ReencodeImage(png, kImageJpeg, &jpeg) || jpeg != expected) ++mismatches[t];
-      }
-    });
-  }
-  for (auto& thread : threads) thread.join();
-  for (int count : mismatches) EXPECT_EQ(count, 0);
 }
 
 }  // namespace
