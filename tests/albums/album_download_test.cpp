@@ -2,11 +2,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <condition_variable>
 #include <fstream>
+#include <future>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <regex>
 #include <thread>
 
@@ -90,21 +89,16 @@ class AlbumDownloadTest : public ::testing::Test {
   // gate opens.
   void StartPool() {
     std::weak_ptr<ProgramState> weak = state_;
-    FlowContext base = Context();
-    ASSERT_TRUE(state_->pool.Create(5, [this, weak, base](TaskValue task) {
-      {
-        std::unique_lock<std::mutex> lock(gate_mutex_);
-        gate_.wait(lock, [this] { return gate_open_; });
-      }
+    ASSERT_TRUE(state_->pool.Create(5, [weak, base = Context(), gate = gate_](TaskValue task) {
+      gate.wait();
       FlowContext context = base;
       context.state = weak.lock();
       if (context.state != nullptr) DownloadPage(context, task);
     }));
   }
   void OpenGate() {
-    std::lock_guard<std::mutex> lock(gate_mutex_);
+    if (!gate_open_) opening_.set_value();
     gate_open_ = true;
-    gate_.notify_all();
   }
 
   TempFolder temp_;
@@ -115,8 +109,8 @@ class AlbumDownloadTest : public ::testing::Test {
   std::shared_ptr<ProgramState> state_ = std::make_shared<ProgramState>();
   std::map<Text, Text> pages_;          // "album/page" -> photo list
   std::map<Text, ByteArray> pictures_;  // "/segment/name" -> reply
-  std::mutex gate_mutex_;
-  std::condition_variable gate_;
+  std::promise<void> opening_;
+  std::shared_future<void> gate_ = opening_.get_future().share();
   bool gate_open_ = false;
 };
 

@@ -29,14 +29,6 @@ bool SendAll(int fd, std::string_view bytes) {
   return true;
 }
 
-// The value of the request's Content-Length line (any letter case), or 0.
-std::size_t ContentLength(std::string_view head) {
-  Text lower = AsciiLower(head);
-  std::size_t at = lower.find("\r\ncontent-length:");
-  if (at == Text::npos) return 0;
-  return static_cast<std::size_t>(std::strtoull(lower.c_str() + at + 17, nullptr, 10));
-}
-
 }  // namespace
 
 ByteArray MakeReply(std::string_view status, const std::vector<Text>& header_lines,
@@ -179,7 +171,8 @@ bool LoopbackServer::ReadFrom(Connection& connection) {
 ByteArray LoopbackServer::TakeRequest(ByteArray& pending) {
   std::size_t head_end = pending.find("\r\n\r\n");
   if (head_end == ByteArray::npos) return ByteArray();
-  std::size_t total = head_end + 4 + ContentLength(std::string_view(pending).substr(0, head_end));
+  std::size_t total =
+      head_end + 4 + std::strtoull(RequestHeader(pending, "Content-Length").c_str(), nullptr, 10);
   if (pending.size() < total) return ByteArray();
   ByteArray request = pending.substr(0, total);
   pending.erase(0, total);
