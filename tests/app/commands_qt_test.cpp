@@ -119,12 +119,7 @@ TEST_F(CommandsQtTest, RightClickPopsUpTheDownloadMenuOnlyOverASelection) {
   QMenu* popup = main_->AlbumMenu();
   ASSERT_TRUE(ProcessUntil([&] { return popup->isVisible(); }));
   EXPECT_EQ(popup->pos(), QCursor::pos() + QPoint(3, 3));
-
-  // Its items pick the sizes.
-  QAction* standard = popup->actions()[2];
-  QTest::mouseClick(popup, Qt::LeftButton, {}, popup->actionGeometry(standard).center());
-  EXPECT_THAT(flows_, ElementsAre("download /mw690/"));
-  ASSERT_TRUE(ProcessUntil([&] { return !popup->isVisible(); }));
+  popup->close();  // the end-to-end test picks an item
 
   // While a download is being queued the group is disabled: no menu.
   windows_->SetDisabled(Control::kAlbumMenu, true);
