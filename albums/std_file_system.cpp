@@ -19,7 +19,10 @@ std::filesystem::path TemporaryPathFor(const std::filesystem::path& target) {
   const unsigned long long number = next_number.fetch_add(1);
   std::filesystem::path temporary = target;
   temporary.replace_filename(std::filesystem::path(u8".") += target.filename());
-  temporary += "." + std::to_string(number) + ".part";
+  std::string suffix = ".";  // built step by step: GCC 12 -O3 warns on a + chain here
+  suffix += std::to_string(number);
+  suffix += ".part";
+  temporary += suffix;
   return temporary;
 }
 
