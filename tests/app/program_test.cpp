@@ -197,17 +197,5 @@ TEST_F(ProgramTest, ToolButtonsMenuItemsAndThePopupReachTheirCommands) {
                                   "download /large/"));
 }
 
-TEST_F(ProgramTest, UnwiredFlowsLeaveEveryTriggerHarmless) {
-  Program program(Parts(/*flows=*/false));
-  program.CreateProgramState();
-  program.OnFirstActivation(WindowId::kSignIn);
-  program.OnToolButton(0);
-  windows_.SelectItem(0);
-  program.OnMenuItem(MenuItem::kDownloadHigh);
-  program.OnFirstActivation(WindowId::kMain);
-  EXPECT_EQ(program.State()->pool.IsRunning(), 0);  // no page routine, no pool
-  EXPECT_THAT(windows_.Calls(), ElementsAre("DestroyWindow sign-in"));
-}
-
 }  // namespace
 }  // namespace weibo
