@@ -260,7 +260,6 @@ TEST(SimSignIn, PhonePageAndControlAddresses) {
   EXPECT_EQ(testing::Post(host, "/__sim/expire?qrid=" + qrid).status, 200);
   EXPECT_EQ(Get(host, "/__sim/state?qrid=" + qrid).body, "expired\n");
   EXPECT_EQ(testing::Post(host, "/__sim/scan?qrid=" + qrid).status, 409);
-
 }
 
 }  // namespace
