@@ -13,6 +13,21 @@
 
 namespace weibo {
 
+// Takes the body of a reply as it arrives, so that a large picture never has
+// to be held in memory whole. Used by one exchange at a time.
+class BodySink {
+ public:
+  virtual ~BodySink() = default;
+  // Called once per exchange, when the final (non-1xx) reply's header block
+  // is complete and before any of its body bytes: true streams the body to
+  // Write(), false keeps it in `TransportReply::body` as usual (a redirect or
+  // an error page, say).
+  virtual bool Accept(int status) = 0;
+  // Called with each piece of the body, in order. False abandons the
+  // transfer (outcome kFailed).
+  virtual bool Write(const char* data, std::size_t size) = 0;
+};
+
 // What one exchange sends.
 struct TransportRequest {
   bool secure = false;             // TLS (https) or plain HTTP
@@ -24,6 +39,10 @@ struct TransportRequest {
   Text agent;                      // sent as User-Agent unless `header_lines` hold one
   std::vector<Text> header_lines;  // sent in this order, one "Name: value" each
   std::optional<Text> http_proxy;  // "host:port" of an HTTP proxy, else direct
+  // Not owned; when set and its Accept() says so, the body goes there and
+  // `TransportReply::body` stays empty. The outcome still tells whether the
+  // body arrived completely.
+  BodySink* body_sink = nullptr;
 };
 
 enum class TransportOutcome {
