@@ -59,6 +59,7 @@ class AlbumEndToEndTest : public ::testing::Test {
     DownloadAlbum(Context(), segment);
     for (int i = 0; i < 6000 && windows_.StatusText() != kDone; ++i) {
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      windows_.RunPostedCalls();
     }
     ASSERT_EQ(windows_.StatusText(), kDone);
   }
@@ -75,7 +76,7 @@ class AlbumEndToEndTest : public ::testing::Test {
           photo.updated_field == sim::Field::kPresent ? std::to_string(photo.updated_at) : "0";
       expected[updated + "_" + photo.pic_name] = sim_.PictureBytes(segment, photo.pic_name);
     }
-    std::vector<std::string> expected_names;
+    std::vector<std::string> expected_names{".saved-pictures"};
     for (const auto& [name, bytes] : expected) expected_names.push_back(name);
     EXPECT_EQ(FolderEntries(folder), expected_names) << folder_utf8;
     for (const auto& [name, bytes] : expected) {
