@@ -1,5 +1,6 @@
 #include "albums/album_download.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <limits>
@@ -38,7 +39,8 @@ struct AlbumJob {
   SavedPictures saved;
   std::atomic<std::int32_t> tasks_left{0};  // this album's tasks not yet finished
   std::mutex mutex;                         // guards failed and the record's appends
-  std::vector<Text> failed;                 // addresses that could not be saved
+  // Addresses that could not be saved, with their position in the album.
+  std::vector<std::pair<std::int64_t, Text>> failed;
 };
 
 namespace {
@@ -151,16 +153,17 @@ void CountSavedPicture(const FlowContext& context) {
 // nothing failed.
 void FinishAlbum(AlbumJob& job) {
   const Text list_path = JoinPath(job.folder, kFailedListFileName);
-  std::vector<Text> failed;
+  std::vector<std::pair<std::int64_t, Text>> failed;
   {
     std::lock_guard<std::mutex> hold(job.mutex);
     failed = job.failed;
   }
+  std::sort(failed.begin(), failed.end());
   if (failed.empty()) {
     DefaultFileSystem().RemoveFile(list_path);
   } else {
     ByteArray list;
-    for (const Text& address : failed) list += address + "\r\n";
+    for (const auto& [position, address] : failed) list += address + "\r\n";
     DefaultFileSystem().ReplaceFile(list_path, list);
   }
   MarkFolderBusy(job.folder, false);
@@ -173,10 +176,11 @@ void FinishTask(const FlowContext& context, AlbumJob& job) {
   if (context.state->tasks_pending.fetch_sub(1) == 1) RequestProgressUpdate(context);
 }
 
-void RecordFailure(const FlowContext& context, AlbumJob& job, const Text& address, int pictures) {
+void RecordFailure(const FlowContext& context, AlbumJob& job, const PageTask& task,
+                   const Text& address, int pictures) {
   {
     std::lock_guard<std::mutex> hold(job.mutex);
-    job.failed.push_back(address);
+    job.failed.emplace_back(task.position, address);
   }
   context.state->failed_count.fetch_add(pictures);
 }
@@ -221,7 +225,7 @@ int PicturesOnPage(const AlbumJob& job, int page) {
 // Queues a task for each picture of a parsed photo list; their tasks count
 // before the page's own task ends, so the pending count never passes 0.
 void QueuePictures(const FlowContext& context, const std::shared_ptr<AlbumJob>& job,
-                   const JsonNode& list) {
+                   const PageTask& page, const JsonNode& list) {
   ProgramState& state = *context.state;
   const int count = JsonLength(list);
   for (int i = 0; i < count; ++i) {
@@ -237,6 +241,7 @@ void QueuePictures(const FlowContext& context, const std::shared_ptr<AlbumJob>& 
     task->picture_address = host + job->size_segment + name;
     task->file_name = SafePathComponent(updated + "_" + name);
     task->modified = PlausibleFileTime(updated);
+    task->position = page.position + i;
     job->tasks_left.fetch_add(1);
     state.tasks_pending.fetch_add(1);
     if (state.pool.Post(reinterpret_cast<TaskValue>(task.get()))) {
@@ -273,9 +278,9 @@ void ListPage(const FlowContext& context, std::unique_ptr<PageTask> task) {
       RetryLater(context, std::move(task), *pause);
       return;
     }
-    RecordFailure(context, *job, address, PicturesOnPage(*job, task->page));
+    RecordFailure(context, *job, *task, address, PicturesOnPage(*job, task->page));
   } else {
-    QueuePictures(context, job, JsonMember(JsonMember(document, "data"), "photo_list"));
+    QueuePictures(context, job, *task, JsonMember(JsonMember(document, "data"), "photo_list"));
   }
   PagesDone(state).fetch_add(1);
   FinishTask(context, *job);
@@ -351,7 +356,7 @@ void SavePicture(const FlowContext& context, std::unique_ptr<PageTask> task) {
       return;
     }
   }
-  RecordFailure(context, *job, task->picture_address, 1);
+  RecordFailure(context, *job, *task, task->picture_address, 1);
   FinishTask(context, *job);
 }
 
@@ -422,6 +427,7 @@ void QueueAlbumDownload(const FlowContext& context) {
     auto task = std::make_unique<PageTask>();
     task->job = job;
     task->page = page;
+    task->position = std::int64_t{page - 1} * kPhotosPerPage;
     // Once posted the task belongs to the queue; a refused one stays ours.
     if (state.pool.Post(reinterpret_cast<TaskValue>(task.get()))) {
       task.release();

@@ -51,6 +51,7 @@ struct PageTask {
   Text file_name;         // a picture's safe file name in the album folder
   std::optional<std::int64_t> modified;  // a picture's time, seconds since 1970
   int retries = 0;                       // how often the transfer was tried again
+  std::int64_t position = 0;  // where its pictures stand in the album, for the failure list
 };
 
 // A download command of the popup: disables the popup and the album view,
