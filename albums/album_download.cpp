@@ -112,14 +112,26 @@ Text FinishingText(std::int32_t failed) {
 }
 
 // On the user-interface thread: shows the count, or the finishing text once
-// every queued task is done.
+// every queued task is done. A text equal to the one shown last is not set
+// again (an update and the final one may both be on their way).
 void ShowProgress(ProgramState& state, WindowOps& windows) {
   state.status_update_queued.store(false);
   state.status_shown_at_ms.store(NowMs());
   const std::int32_t saved = std::atomic_ref<std::int32_t>(state.saved_count).load();
-  windows.SetStatusText(0, state.tasks_pending.load() == 0
-                               ? FinishingText(state.failed_count.load())
-                               : kSavedCountPrefix + std::to_string(saved) + kSavedCountSuffix);
+  Text text = state.tasks_pending.load() == 0
+                  ? FinishingText(state.failed_count.load())
+                  : kSavedCountPrefix + std::to_string(saved) + kSavedCountSuffix;
+  if (text == state.status_shown) return;
+  state.status_shown = text;
+  windows.SetStatusText(0, text);
+}
+
+void PostProgress(const FlowContext& context) {
+  std::weak_ptr<ProgramState> weak = context.state;
+  WindowOps* windows = context.windows;
+  windows->PostToUiThread([weak, windows] {
+    if (std::shared_ptr<ProgramState> state = weak.lock()) ShowProgress(*state, *windows);
+  });
 }
 
 // Asks the user-interface thread to show the progress, unless it has been
@@ -127,21 +139,21 @@ void ShowProgress(ProgramState& state, WindowOps& windows) {
 void RequestProgressUpdate(const FlowContext& context) {
   ProgramState& state = *context.state;
   if (state.status_update_queued.exchange(true)) return;
-  std::weak_ptr<ProgramState> weak = context.state;
-  WindowOps* windows = context.windows;
-  auto post = [weak, windows] {
-    if (weak.expired()) return;
-    windows->PostToUiThread([weak, windows] {
-      if (std::shared_ptr<ProgramState> state = weak.lock()) ShowProgress(*state, *windows);
-    });
-  };
   const std::int64_t wait_ms =
       state.status_shown_at_ms.load() + kStatusInterval.count() - NowMs();
   if (wait_ms <= 0) {
-    post();
-  } else {
-    RunLater(Clock::now() + std::chrono::milliseconds(wait_ms), post);
+    PostProgress(context);
+    return;
   }
+  // The timer holds no reference that keeps the state alive.
+  FlowContext without_state = context;
+  without_state.state.reset();
+  RunLater(Clock::now() + std::chrono::milliseconds(wait_ms),
+           [without_state, weak = std::weak_ptr<ProgramState>(context.state)] {
+             FlowContext own = without_state;
+             own.state = weak.lock();
+             if (own.state != nullptr) PostProgress(own);
+           });
 }
 
 void CountSavedPicture(const FlowContext& context) {
@@ -173,7 +185,8 @@ void FinishAlbum(AlbumJob& job) {
 // task, the finishing text is asked for when it was the last of all.
 void FinishTask(const FlowContext& context, AlbumJob& job) {
   if (job.tasks_left.fetch_sub(1) == 1) FinishAlbum(job);
-  if (context.state->tasks_pending.fetch_sub(1) == 1) RequestProgressUpdate(context);
+  // The finishing text goes at once, not after the interval.
+  if (context.state->tasks_pending.fetch_sub(1) == 1) PostProgress(context);
 }
 
 void RecordFailure(const FlowContext& context, AlbumJob& job, const PageTask& task,
@@ -418,8 +431,10 @@ void QueueAlbumDownload(const FlowContext& context) {
 
   const int pages = PageCount(job->photo_count, kPhotosPerPage);
   PagesTotal(state).store(pages);
-  // A new round of downloads counts its own failures.
+  // A new round of downloads counts its own failures and shows its own
+  // texts, even when they equal the last round's.
   if (state.tasks_pending.load() == 0) state.failed_count.store(0);
+  state.status_shown.clear();
   MarkFolderBusy(job->folder, true);
   job->tasks_left.store(pages + 1);  // + 1 until every page is posted
   state.tasks_pending.fetch_add(pages);

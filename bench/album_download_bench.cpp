@@ -29,7 +29,11 @@
 #include <thread>
 #include <vector>
 
+#include <QApplication>
+#include <QTimer>
+
 #include "albums/album_download.h"
+#include "app/qt/qt_window_ops.h"
 #include "albums/album_list.h"
 #include "albums/album_texts.h"
 #include "flow/recording_window_ops.h"
@@ -262,6 +266,51 @@ double ToolOnce(const Endpoints& endpoints, const Session& session, int* saved) 
   return seconds;
 }
 
+// The real windows (offscreen), with the album taken as selected.
+class SelectedAlbumWindowOps : public QtWindowOps {
+ public:
+  int SelectedIndex() const override { return 0; }
+  void SetStatusText(int part, const Text& text) override {
+    QtWindowOps::SetStatusText(part, text);
+    ++updates;
+    if (text == kAllPagesDoneText) QCoreApplication::quit();
+  }
+  int updates = 0;
+};
+
+// ToolOnce with the real main window showing the count: this thread runs the
+// Qt event loop while the workers download.
+double ToolWithWindowOnce(const Endpoints& endpoints, const Session& session, int* saved,
+                          int* updates) {
+  TempFolder folder;
+  FolderShell shell(folder.path().string());
+  SelectedAlbumWindowOps windows;
+  windows.LoadWindow(WindowId::kMain);
+  auto state = std::make_shared<ProgramState>();
+  state->cookie_jar = session.cookie_jar;
+  state->user_id = session.user_id;
+  state->album_table = {session.album};
+  state->download_root = folder.path().string();
+  const FlowContext context{state, &windows, &shell, &endpoints};
+  std::weak_ptr<ProgramState> weak = state;
+  if (!state->pool.Create(5, [weak, context](TaskValue task) {
+        FlowContext own = context;
+        own.state = weak.lock();
+        if (own.state != nullptr) DownloadPage(own, task);
+      })) {
+    Fail("cannot start the pool");
+  }
+  const Clock::time_point start = Clock::now();
+  QTimer::singleShot(0, [&] { DownloadAlbum(context, "/mw690/"); });
+  QApplication::exec();
+  const double seconds = SecondsSince(start);
+  *saved = state->saved_count;
+  *updates = windows.updates;
+  windows.StopStatusUpdates();
+  state->pool.Destroy();
+  return seconds;
+}
+
 double CurlOnce(const std::vector<Text>& addresses, int* saved) {
   TempFolder folder;
   const std::filesystem::path config = folder.path() / "urls.txt";
@@ -288,7 +337,7 @@ double Median(std::vector<double> values) {
   return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
-void RunCase(int pictures, int latency_ms, int rounds) {
+void RunCase(int pictures, int latency_ms, int rounds, bool window = false) {
   SimProcess sim(pictures, 64, latency_ms);
   const Session session = SignIn(sim.endpoints());
   const std::vector<Text> addresses = PictureAddresses(sim.endpoints(), session, "/mw690/");
@@ -297,7 +346,10 @@ void RunCase(int pictures, int latency_ms, int rounds) {
   std::vector<double> curl;
   for (int round = 0; round < rounds; ++round) {
     int saved = 0;
-    tool.push_back(ToolOnce(sim.endpoints(), session, &saved));
+    int updates = 0;
+    tool.push_back(window ? ToolWithWindowOnce(sim.endpoints(), session, &saved, &updates)
+                          : ToolOnce(sim.endpoints(), session, &saved));
+    if (window && round == 0) std::printf("  (the status bar was updated %d times)\n", updates);
     if (saved != pictures) std::fprintf(stderr, "  tool saved %d of %d\n", saved, pictures);
     curl.push_back(CurlOnce(addresses, &saved));
     if (saved != pictures) std::fprintf(stderr, "  curl saved %d of %d\n", saved, pictures);
@@ -305,9 +357,9 @@ void RunCase(int pictures, int latency_ms, int rounds) {
   const double tool_median = Median(tool);
   const double curl_median = Median(curl);
   std::printf(
-      "%5d pictures x 64 KiB, %2d ms: tool %.3f s (spread %.2f), curl %.3f s (spread %.2f), "
+      "%5d pictures x 64 KiB, %2d ms%s: tool %.3f s (spread %.2f), curl %.3f s (spread %.2f), "
       "ratio %.2f\n",
-      pictures, latency_ms, tool_median,
+      pictures, latency_ms, window ? ", Qt window" : "", tool_median,
       *std::max_element(tool.begin(), tool.end()) / *std::min_element(tool.begin(), tool.end()),
       curl_median,
       *std::max_element(curl.begin(), curl.end()) / *std::min_element(curl.begin(), curl.end()),
@@ -365,6 +417,8 @@ int MemoryChild() {
 }  // namespace weibo
 
 int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication application(argc, argv);
   int rounds = 5;
   bool quick = false;
   bool memory_only = false;
@@ -380,6 +434,7 @@ int main(int argc, char** argv) {
     for (int pictures : quick ? std::vector<int>{40, 320} : std::vector<int>{40, 320, 2000}) {
       for (int latency : {0, 3, 20}) weibo::RunCase(pictures, latency, rounds);
     }
+    weibo::RunCase(quick ? 1000 : 5000, 0, rounds, /*window=*/true);
   }
   return weibo::MeasureMemory(argv[0]);
 }

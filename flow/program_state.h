@@ -68,6 +68,7 @@ struct ProgramState {
   // the count is shown at most about ten times a second.
   std::atomic<bool> status_update_queued{false};
   std::atomic<std::int64_t> status_shown_at_ms{0};
+  Text status_shown;  // the download text shown last; user-interface thread only
   // The pauses before the retries of a failed transfer, one per retry, and
   // the longest Retry-After that is honoured. Set before the first download;
   // tests shorten them.
