@@ -130,8 +130,6 @@ struct ExchangeState {
   curl_off_t seen_down = 0;
   curl_off_t seen_up = 0;
   Clock::time_point last_byte = Clock::now();
-  // True from a status line until the empty line that ends its block.
-  bool in_block = false;
   // True once the final (non-1xx) reply's header block has ended: header
   // lines after it are the trailer of a chunked body.
   bool final_block_done = false;
@@ -151,22 +149,15 @@ bool IsInterimStatusLine(std::string_view line) {
   return space != std::string_view::npos && space + 1 < line.size() && line[space + 1] == '1';
 }
 
-// Notes one header line (without its line end) in the reply's blocks.
+// Notes one header line (without its line end) in the reply's blocks. Lines
+// after the final block are the trailer of a chunked body and are dropped.
 void AddHeaderLine(ExchangeState* state, const std::string& line) {
-  if (state->final_block_done) return;  // a trailer line
+  if (state->final_block_done) return;
   auto& blocks = state->reply->header_blocks;
-  const bool status_line = line.rfind("HTTP/", 0) == 0;
-  if (blocks.empty() || status_line) {
-    blocks.emplace_back();
-    state->in_block = true;
-  } else if (!state->in_block) {
-    return;
-  }
+  if (blocks.empty() || line.rfind("HTTP/", 0) == 0) blocks.emplace_back();
   blocks.back() += line;
   blocks.back() += "\r\n";
-  if (!line.empty()) return;
-  state->in_block = false;
-  state->final_block_done = !IsInterimStatusLine(blocks.back());
+  if (line.empty()) state->final_block_done = !IsInterimStatusLine(blocks.back());
 }
 
 std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* user) {
