@@ -7,7 +7,7 @@
 // to the user-interface thread, and download tasks carry their own copies.
 #pragma once
 
-#include "app/flow_hooks.h"
+#include "flow/flow_hooks.h"
 #include "support/text_rules.h"
 
 namespace weibo {

@@ -4,8 +4,8 @@
 
 #include <optional>
 
-#include "app/program_state.h"
-#include "app/window_ops.h"
+#include "flow/program_state.h"
+#include "flow/window_ops.h"
 #include "signin/qr_sign_in.h"
 #include "support/text_rules.h"
 #include "web/endpoints.h"

@@ -13,7 +13,7 @@
 #include <functional>
 
 #include "app/qt/fixed_window.h"
-#include "app/window_ops.h"
+#include "flow/window_ops.h"
 
 namespace weibo {
 

@@ -13,7 +13,7 @@
 #include "app/qt/main_window.h"
 #include "app/qt/sign_in_window.h"
 #include "app/qt/ui_call_relay.h"
-#include "app/window_ops.h"
+#include "flow/window_ops.h"
 
 namespace weibo {
 

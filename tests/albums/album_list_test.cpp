@@ -1,5 +1,7 @@
 // Profile resolution, the album list and the shell commands, against a
 // loopback server.
+#include "albums/album_list.h"
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -7,10 +9,9 @@
 #include <memory>
 #include <regex>
 
-#include "albums/album_list.h"
 #include "albums/placeholder_cover.h"
 #include "albums/profile_value.h"
-#include "app/recording_window_ops.h"
+#include "flow/recording_window_ops.h"
 #include "support/reencode_image.h"
 #include "tests/common/loopback_server.h"
 #include "tests/common/test_support.h"
@@ -121,8 +122,9 @@ TEST_F(AlbumListTest, ResolvesProfileListsAlbumsAndMergesCookies) {
   // The album list request, exactly, with the jar the profile page updated.
   EXPECT_EQ(RequestHeader(RequestTo("/home"), "Cookie"), "SUB=old; other=1");
   const ByteArray album_list = RequestTo("/albums/");
-  EXPECT_TRUE(std::regex_match(RequestTarget(album_list),
-                               std::regex(R"(/albums/get_all\?uid=12345&page=1&count=64&__rnd=\d{13})")))
+  EXPECT_TRUE(
+      std::regex_match(RequestTarget(album_list),
+                       std::regex(R"(/albums/get_all\?uid=12345&page=1&count=64&__rnd=\d{13})")))
       << album_list;
   EXPECT_EQ(RequestHeader(album_list, "Cookie"), "SUB=fresh; other=1");
   EXPECT_EQ(state_->cookie_jar, "SUB=fresh; other=1");
@@ -131,7 +133,8 @@ TEST_F(AlbumListTest, ResolvesProfileListsAlbumsAndMergesCookies) {
   EXPECT_EQ(state_->album_table[0].album_id, "355100");
   ASSERT_EQ(windows_.Items().size(), 2u);
   EXPECT_EQ(windows_.Items()[1].label, Gbk("旅行_0张"));
-  EXPECT_EQ(windows_.LargeIconList().pictures.at(0).substr(0, 2), "\xFF\xD8");  // covers become JPEG
+  EXPECT_EQ(windows_.LargeIconList().pictures.at(0).substr(0, 2),
+            "\xFF\xD8");  // covers become JPEG
 }
 
 TEST_F(AlbumListTest, MissingProfileValueOrBrokenListKeepsOrEmptiesTheView) {

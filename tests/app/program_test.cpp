@@ -7,8 +7,8 @@
 
 #include <algorithm>
 
-#include "app/recording_window_ops.h"
 #include "app/window_texts.h"
+#include "flow/recording_window_ops.h"
 #include "tests/common/test_support.h"
 
 namespace weibo {

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "app/program.h"
-#include "app/recording_window_ops.h"
+#include "flow/recording_window_ops.h"
 #include "signin/callback_stamp.h"
 #include "signin/jsonp.h"
 #include "signin/message_wait.h"
@@ -25,9 +25,16 @@ namespace weibo {
 namespace {
 
 // A 1 x 1 picture, 24 bits per pixel, as a BMP file.
-const ByteArray kBitmap("BM:\0\0\0\0\0\0\0" "6\0\0\0(\0\0\0" "\1\0\0\0\1\0\0\0" "\1\0\30\0"
-                        "\0\0\0\0" "\4\0\0\0" "\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0" "\x7F\x7F\x7F\0",
-                        58);
+const ByteArray kBitmap(
+    "BM:\0\0\0\0\0\0\0"
+    "6\0\0\0(\0\0\0"
+    "\1\0\0\0\1\0\0\0"
+    "\1\0\30\0"
+    "\0\0\0\0"
+    "\4\0\0\0"
+    "\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0"
+    "\x7F\x7F\x7F\0",
+    58);
 
 ByteArray Reply(const std::string& body, const std::vector<Text>& cookies = {}) {
   std::vector<Text> headers = {"Content-Type: text/html; charset=utf-8"};
@@ -44,9 +51,9 @@ ByteArray Poll(const std::string& retcode, const std::string& msg, const std::st
 }
 
 // The UTF-8 texts the service sends and their code page 936 forms.
-const char kUnusedUtf8[] = "\xE6\x9C\xAA\xE4\xBD\xBF\xE7\x94\xA8";        // 未使用
+const char kUnusedUtf8[] = "\xE6\x9C\xAA\xE4\xBD\xBF\xE7\x94\xA8";               // 未使用
 const char kScannedUtf8[] = "\xE6\x88\x90\xE5\x8A\x9F\xE6\x89\xAB\xE6\x8F\x8F";  // 成功扫描
-const char kScannedGbk[] = "\xB3\xC9\xB9\xA6\xC9\xA8\xC3\xE8";              // 成功扫描
+const char kScannedGbk[] = "\xB3\xC9\xB9\xA6\xC9\xA8\xC3\xE8";                   // 成功扫描
 const char kExpiredUtf8[] =
     "\xE4\xBA\x8C\xE7\xBB\xB4\xE7\xA0\x81\xE5\xB7\xB2\xE8\xBF\x87\xE6\x9C\x9F";  // 二维码已过期
 
@@ -111,8 +118,7 @@ TEST_F(QrSignInTest, ConfirmedCodeLogsInVisitsTheDomainsAndOpensTheMainWindow) {
   server_.Enqueue(MakeReply("200 OK", {"Content-Type: image/bmp"}, kBitmap));
   server_.Enqueue(Poll("50114001", kUnusedUtf8));
   server_.Enqueue(Poll("50114002", kScannedUtf8));
-  server_.Enqueue(Jsonp(R"({"retcode":20000000,"msg":"ok","data":{"alt":"ALT-1"}})",
-                        {"POLL=p1"}));
+  server_.Enqueue(Jsonp(R"({"retcode":20000000,"msg":"ok","data":{"alt":"ALT-1"}})", {"POLL=p1"}));
   server_.Enqueue(Jsonp(R"({"retcode":"0","crossDomainUrlList":[")" + server_.Url("/visit1") +
                             R"(",5,")" + server_.Url("/visit2") + R"("]})",
                         {"LOGIN=l1"}));
@@ -184,9 +190,9 @@ TEST_F(QrSignInTest, EmptyMessageEndsTheSignInAndOtherRepliesKeepPolling) {
   EnqueueQrCodeAndPicture("Q1");
   server_.Enqueue(Poll("50114002", "a)b"));           // cut at the ")": unreadable
   server_.Enqueue(Jsonp(R"({"retcode":50114002})"));  // no "msg": reads "0"
-  server_.Enqueue(Poll("50114003", "unknown"));        // another code
-  server_.Enqueue(Reply(""));                           // an empty reply
-  server_.Enqueue(Poll("50114002", ""));                // shown, then the end
+  server_.Enqueue(Poll("50114003", "unknown"));       // another code
+  server_.Enqueue(Reply(""));                         // an empty reply
+  server_.Enqueue(Poll("50114002", ""));              // shown, then the end
   server_.Enqueue(Poll("20000000", "never asked for"));
   Run();
 
@@ -213,7 +219,8 @@ TEST_F(QrSignInTest, ReplyWithoutACodeIsAskedAgainAndABadPictureIsReported) {
   Run();
 
   // Polling goes on after the picture that cannot be shown.
-  ExpectRequests({kQrLine, kQrLine, kQrLine, kQrLine, kPictureLine, PollLine("Q1"), PollLine("Q1")});
+  ExpectRequests(
+      {kQrLine, kQrLine, kQrLine, kQrLine, kPictureLine, PollLine("Q1"), PollLine("Q1")});
   const auto boxes = windows_.MessageBoxes();
   ASSERT_EQ(boxes.size(), 1U);
   EXPECT_EQ(boxes[0].text, kImageConversionFailed);
@@ -231,9 +238,7 @@ TEST_F(QrSignInTest, ClosingOrHidingTheWindowDuringTheWaitEndsTheSignIn) {
   ProgramParts parts;
   parts.windows = &windows_;
   parts.endpoints = endpoints_;
-  parts.flows.qr_sign_in = [this](const FlowContext& context) {
-    QrSignInPaced(context, pacing_);
-  };
+  parts.flows.qr_sign_in = [this](const FlowContext& context) { QrSignInPaced(context, pacing_); };
   parts.end_process = [](int code) { throw ProgramEnded{code}; };
   Program program(std::move(parts));
   program.CreateProgramState();

@@ -17,8 +17,8 @@
 #include <mutex>
 #include <vector>
 
-#include "albums/pool/worker_pool.h"
-#include "app/window_ops.h"
+#include "flow/window_ops.h"
+#include "pool/worker_pool.h"
 #include "support/text_rules.h"
 
 namespace weibo {

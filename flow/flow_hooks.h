@@ -7,10 +7,10 @@
 #include <functional>
 #include <memory>
 
-#include "albums/pool/worker_pool.h"
-#include "app/program_state.h"
-#include "app/shell.h"
-#include "app/window_ops.h"
+#include "flow/program_state.h"
+#include "flow/shell.h"
+#include "flow/window_ops.h"
+#include "pool/worker_pool.h"
 #include "support/text_rules.h"
 #include "web/endpoints.h"
 

@@ -1,8 +1,8 @@
-#include "app/recording_window_ops.h"
+#include "flow/recording_window_ops.h"
 
 #include <utility>
 
-#include "app/message_box_flags.h"
+#include "flow/message_box_flags.h"
 
 namespace weibo {
 namespace {
