@@ -11,9 +11,9 @@ namespace weibo {
 // that one instead (only once). A "(" or ")" inside a string ("msg" texts
 // such as "登录成功(手机已确认)") is part of the body, so a well-formed reply
 // is never cut inside its JSON; text after the closing ")" is left out.
-// Searches step over two-byte characters, so a trail byte never counts as a
-// parenthesis, quote or backslash. Empty when the reply has no "(" or no
-// closing ")" after it. Pure; any thread.
+// Searches step over two-byte characters, so the trail byte 0x5C of a
+// character is never taken for a backslash. Empty when the reply has no "("
+// or no closing ")" after it. Pure; any thread.
 Text JsonpBody(const Text& reply);
 
 }  // namespace weibo

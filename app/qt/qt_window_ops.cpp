@@ -152,6 +152,10 @@ void QtWindowOps::SetStatusText(int part, const Text& text) {
 
 void QtWindowOps::StopStatusUpdates() { status_relay_.Stop(); }
 
+void QtWindowOps::PostToUiThread(std::function<void()> call) {
+  status_relay_.Post(std::move(call));
+}
+
 void QtWindowOps::ClearItems() {
   if (main_ != nullptr) main_->Albums()->clear();
 }

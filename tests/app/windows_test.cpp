@@ -345,6 +345,32 @@ TEST_F(StatusTest, WorkersSetTheStatusTextThroughTheUserInterfaceThread) {
   EXPECT_EQ(windows_.Main()->StatusText(), U("ui"));
 }
 
+TEST_F(StatusTest, PostedCallsRunInOrderOnTheUserInterfaceThreadUntilStopped) {
+  std::vector<int> ran;  // touched only by the user-interface thread
+  const std::thread::id ui_thread = std::this_thread::get_id();
+  std::atomic<bool> all_on_ui{true};
+  std::thread worker([&] {
+    for (int i = 0; i < 20; ++i) {
+      windows_.PostToUiThread([&, i] {
+        if (std::this_thread::get_id() != ui_thread) all_on_ui = false;
+        ran.push_back(i);
+      });
+    }
+  });
+  worker.join();  // posting never waits for the user-interface thread
+  EXPECT_TRUE(ran.empty());
+  windows_.ProcessPendingMessages();
+  ASSERT_EQ(ran.size(), 20U);
+  for (int i = 0; i < 20; ++i) EXPECT_EQ(ran[i], i);
+  EXPECT_TRUE(all_on_ui);
+
+  windows_.PostToUiThread([&] { ran.push_back(-1); });
+  windows_.StopStatusUpdates();
+  windows_.PostToUiThread([&] { ran.push_back(-2); });
+  windows_.ProcessPendingMessages();
+  EXPECT_EQ(ran.size(), 20U);
+}
+
 TEST_F(StatusTest, StoppingReleasesAWorkerWhileTheUserInterfaceThreadWaitsForIt) {
   std::atomic<bool> started{false};
   std::thread worker([&] {
