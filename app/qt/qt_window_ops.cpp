@@ -128,7 +128,7 @@ void QtWindowOps::SetTitle(WindowId window, const Text& title) {
   QWidget* widget = Widget(window);
   if (widget == nullptr) return;
   titles_[Slot(window)] = title;
-  widget->setWindowTitle(GbkToQString(title));
+  widget->setWindowTitle(ShownTitle(GbkToQString(title)));
 }
 
 Text QtWindowOps::Title(WindowId window) const {
@@ -206,6 +206,10 @@ void QtWindowOps::SetDisabled(Control control, bool disabled) {
 
 void QtWindowOps::PopupAlbumMenu() {
   if (main_ == nullptr || !main_->AlbumMenu()->isEnabled()) return;
+  // Greying the group out and in again while a chosen item runs (as the
+  // download commands do) leaves the hidden menu with its first item active,
+  // which would show highlighted at the next popup: open with none.
+  main_->AlbumMenu()->setActiveAction(nullptr);
   main_->AlbumMenu()->popup(QCursor::pos() + QPoint(kPopupOffset, kPopupOffset));
 }
 
