@@ -2,14 +2,14 @@
 // as icons in the main window; and the two shell actions of the commands.
 //
 // Threading: every function here is called on the user-interface thread and
-// returns without waiting for the network (ResolveProfile excepted).
-// StartProfileLookup hands the requests
-// (profile page, album list, covers) to the state's lookup workers and shows
-// the result later, from a call posted back to the user-interface thread;
-// the window keeps handling events meanwhile, and downloads keep running.
-// The state the download tasks share (the cookie jar, the page counter) is
-// shared safely; the current user's values belong to the user-interface
-// thread, and download tasks carry their own copies.
+// returns without waiting for the network, ResolveProfile excepted.
+// StartProfileLookup hands the requests (profile page, album list, covers) to
+// the state's lookup workers and shows the result later, from a call posted
+// back to the user-interface thread; the window keeps handling events
+// meanwhile, and downloads keep running on their own pool. The state the
+// download tasks share (the cookie jar, the page counter) is shared safely;
+// the current user's values belong to the user-interface thread, and download
+// tasks carry their own copies.
 #pragma once
 
 #include <cstdint>
