@@ -27,22 +27,6 @@
 
 namespace weibo {
 
-// What the tasks of one queued album share. The values are copies made when
-// the album is queued; `saved` is read-only afterwards.
-struct AlbumJob {
-  Text user_id;
-  Text album_id;
-  std::int32_t type = 0;
-  std::int32_t photo_count = 0;
-  Text folder;
-  Text size_segment;
-  SavedPictures saved;
-  std::atomic<std::int32_t> tasks_left{0};  // this album's tasks not yet finished
-  std::mutex mutex;                         // guards failed and the record's appends
-  // Addresses that could not be saved, with their position in the album.
-  std::vector<std::pair<std::int64_t, Text>> failed;
-};
-
 namespace {
 
 using Clock = std::chrono::steady_clock;

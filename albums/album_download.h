@@ -23,10 +23,15 @@
 // ten times a second, ending with the exact final text.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
+#include <utility>
+#include <vector>
 
+#include "albums/saved_pictures.h"
 #include "flow/flow_hooks.h"
 #include "pool/worker_pool.h"
 #include "support/text_rules.h"
@@ -39,7 +44,22 @@ inline constexpr int kPhotosPerPage = 32;
 // CR LF line ends, so that it opens as plain text everywhere.
 inline constexpr char kFailedListFileName[] = "failed-downloads.txt";
 
-struct AlbumJob;  // album_download.cpp: what the tasks of one queued album share
+// What the tasks of one queued album share. The values are copies made when
+// the album is queued; `saved` is read-only afterwards.
+struct AlbumJob {
+  Text user_id;
+  Text album_id;
+  std::int32_t type = 0;
+  std::int32_t photo_count = 0;
+  Text folder;
+  Text size_segment;
+  SavedPictures saved;
+  std::atomic<std::int32_t> tasks_left{0};  // this album's tasks not yet finished
+  std::mutex mutex;                         // guards failed and the record's appends
+  // Addresses that could not be saved, with their position in the album.
+  std::vector<std::pair<std::int64_t, Text>> failed;
+};
+
 
 // One task of an album download: a photo-list page (page > 0) or one picture
 // (page 0). Created by QueueAlbumDownload or by a page's task, owned by the
