@@ -8,9 +8,10 @@
 // running task.
 //
 // Threading: the user-interface thread owns every field except where noted.
-// Pool tasks take `progress_lock` around the download counters and the status
-// text. Fields the download tasks also read must be copied into the task or
-// guarded by the code that shares them.
+// Download tasks change the download counters atomically and reach the
+// status bar only through calls posted to the user-interface thread. Fields
+// the download tasks also read must be copied into the task or guarded by the
+// code that shares them.
 #pragma once
 
 #include <atomic>
@@ -53,8 +54,8 @@ struct ProgramState {
   // Downloads.
   Text size_segment;
   Text album_folder;
-  std::int32_t pages_done = 0;   // guarded by progress_lock
-  std::int32_t pages_total = 0;  // guarded by progress_lock
+  std::int32_t pages_done = 0;   // changed atomically: photo-list pages handled
+  std::int32_t pages_total = 0;  // changed atomically: pages of the album queued last
   std::int32_t saved_count = 0;  // changed atomically by the download tasks
   std::mutex progress_lock;
   // The download tasks of every queued album not yet finished (photo-list
