@@ -212,11 +212,10 @@ bool IsSuccess(const DownloadReply& reply) {
 }
 
 // The pictures a page of the album should hold, for the failure count of a
-// page that could not be listed.
+// page that could not be listed; at least 1, since its pictures are unknown.
 int PicturesOnPage(const AlbumJob& job, int page) {
   const std::int64_t rest = std::int64_t{job.photo_count} - std::int64_t{page - 1} * kPhotosPerPage;
-  if (rest <= 0) return 0;
-  return static_cast<int>(std::min<std::int64_t>(rest, kPhotosPerPage));
+  return static_cast<int>(std::clamp<std::int64_t>(rest, 1, kPhotosPerPage));
 }
 
 // Queues a task for each picture of a parsed photo list; their tasks count

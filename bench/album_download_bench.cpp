@@ -21,6 +21,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -100,7 +103,7 @@ int RunAndWait(const std::vector<std::string>& args, bool quiet = true) {
 volatile pid_t running_sim = 0;
 
 void EndSimulatorAndExit(int) {
-  if (running_sim > 0) kill(running_sim, SIGTERM);
+  if (running_sim > 0) kill(running_sim, SIGKILL);
   _exit(1);
 }
 
@@ -244,6 +247,31 @@ std::vector<Text> PictureAddresses(const Endpoints& endpoints, const Session& se
   return addresses;
 }
 
+// The recording window layer, waking the thread that stands for the window's
+// thread as soon as a call is posted to it, so that it need not poll.
+class WakingWindowOps : public RecordingWindowOps {
+ public:
+  void PostToUiThread(std::function<void()> call) override {
+    RecordingWindowOps::PostToUiThread(std::move(call));
+    {
+      std::lock_guard<std::mutex> hold(mutex_);
+      ++posted_;
+    }
+    wake_.notify_one();
+  }
+  // Waits until a call was posted since the last wait, or `limit` passed.
+  void WaitForPosted(std::chrono::milliseconds limit) {
+    std::unique_lock<std::mutex> hold(mutex_);
+    wake_.wait_for(hold, limit, [this] { return posted_ > 0; });
+    posted_ = 0;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  int posted_ = 0;
+};
+
 // One download of the album by the tool's own path: the popup's command on
 // a pool of five workers, with this thread standing for the window's thread
 // (it runs the posted status updates). Timed from the command to the
@@ -251,7 +279,7 @@ std::vector<Text> PictureAddresses(const Endpoints& endpoints, const Session& se
 double ToolOnce(const Endpoints& endpoints, const Session& session, int* saved) {
   TempFolder folder;
   FolderShell shell(folder.path().string());
-  RecordingWindowOps windows;
+  WakingWindowOps windows;
   auto state = std::make_shared<ProgramState>();
   state->cookie_jar = session.cookie_jar;
   state->user_id = session.user_id;
@@ -271,7 +299,7 @@ double ToolOnce(const Endpoints& endpoints, const Session& session, int* saved) 
   DownloadAlbum(context, "/mw690/");
   while (windows.StatusText() != kAllPagesDoneText) {
     if (SecondsSince(start) > 600) Fail("the tool's download did not finish");
-    std::this_thread::sleep_for(std::chrono::microseconds(500));
+    windows.WaitForPosted(std::chrono::milliseconds(100));
     windows.RunPostedCalls();
   }
   const double seconds = SecondsSince(start);
