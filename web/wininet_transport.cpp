@@ -98,19 +98,19 @@ bool HasAgentLine(const std::vector<Text>& lines) {
   return false;
 }
 
-// The header text handed to WinINet: the agent line unless the request's
-// lines hold one, then those lines in order, each ended by CR LF. Lines
-// that are empty or hold a CR or LF of their own are left out.
-std::string HeaderText(const TransportRequest& request) {
-  std::string text;
+// The header lines handed to WinINet: the agent line unless the request's
+// lines hold one, then those lines in order. Lines that are empty or hold a
+// CR or LF of their own are left out.
+std::vector<std::string> HeaderLines(const TransportRequest& request) {
+  std::vector<std::string> lines;
   if (!HasAgentLine(request.header_lines)) {
-    text += "User-Agent: " + request.agent.substr(0, request.agent.find_first_of("\r\n")) + "\r\n";
+    lines.push_back("User-Agent: " + request.agent.substr(0, request.agent.find_first_of("\r\n")));
   }
   for (const Text& line : request.header_lines) {
     if (line.empty() || line.find_first_of("\r\n") != Text::npos) continue;
-    text += line + "\r\n";
+    lines.push_back(line);
   }
-  return text;
+  return lines;
 }
 
 void SetTimeouts(HINTERNET request, const TransportLimits& limits) {
@@ -212,15 +212,20 @@ TransportOutcome ReadBody(HINTERNET request, BodySink* sink, const TransportLimi
 // Sends the request on `handle` and reads the reply into `reply`.
 void Run(HINTERNET handle, const TransportRequest& request, const TransportLimits& limits,
          TransportReply* reply) {
-  const std::string headers = HeaderText(request);
+  // Each line is added on its own so that WinINet keeps repeated names (the
+  // whole text in one call keeps only the last line of a name).
+  for (const std::string& line : HeaderLines(request)) {
+    HttpAddRequestHeadersA(handle, line.c_str(), static_cast<DWORD>(line.size()),
+                           HTTP_ADDREQ_FLAG_ADD);
+  }
   const Clock::time_point sent_at = Clock::now();
   void* body = request.post ? const_cast<char*>(request.body.data()) : nullptr;
   const DWORD body_size = request.post ? static_cast<DWORD>(request.body.size()) : 0;
-  const BOOL sent = HttpSendRequestA(handle, headers.c_str(), static_cast<DWORD>(headers.size()),
-                                     body, body_size);
+  const BOOL sent = HttpSendRequestA(handle, nullptr, 0, body, body_size);
   const DWORD send_error = sent ? 0 : GetLastError();
   std::string raw;
-  const bool has_headers = QueryText(handle, HTTP_QUERY_RAW_HEADERS_CRLF, &raw);
+  const bool has_headers = QueryText(handle, HTTP_QUERY_RAW_HEADERS_CRLF, &raw) &&
+                           raw.rfind("HTTP/", 0) == 0;
   if (has_headers && raw.size() > limits.max_header_bytes) {
     reply->outcome = TransportOutcome::kTooLarge;
     return;
