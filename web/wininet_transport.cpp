@@ -69,8 +69,24 @@ class ThreadHandles {
   std::map<std::tuple<std::string, std::string, int>, Handle> connections_;
 };
 
-ThreadHandles& HandlesOfThisThread() {
-  thread_local ThreadHandles handles;
+// The calling thread's handles, made on first use and closed when the thread
+// ends. They hang off a fiber-local slot whose callback runs at thread exit:
+// a thread_local object with a destructor is not safe in this runtime (its
+// storage can be gone before the destructor runs). Null when no slot can be
+// had.
+void WINAPI DeleteThreadHandles(void* handles) { delete static_cast<ThreadHandles*>(handles); }
+
+ThreadHandles* HandlesOfThisThread() {
+  static const DWORD slot = FlsAlloc(&DeleteThreadHandles);
+  if (slot == FLS_OUT_OF_INDEXES) return nullptr;
+  auto* handles = static_cast<ThreadHandles*>(FlsGetValue(slot));
+  if (handles == nullptr) {
+    handles = new ThreadHandles();
+    if (!FlsSetValue(slot, handles)) {
+      delete handles;
+      return nullptr;
+    }
+  }
   return handles;
 }
 
@@ -259,7 +275,8 @@ TransportReply WinInetTransport::Exchange(const TransportRequest& request) {
     return reply;
   }
   if (request.post && request.body.size() > 0xFFFFFFFFu) return reply;
-  HINTERNET connection = HandlesOfThisThread().Connection(request);
+  ThreadHandles* handles = HandlesOfThisThread();
+  HINTERNET connection = handles == nullptr ? nullptr : handles->Connection(request);
   if (connection == nullptr) return reply;
   const DWORD flags = kRequestFlags | (request.secure ? INTERNET_FLAG_SECURE : 0);
   const std::string target = EscapeTarget(request.path.empty() ? Text("/") : request.path);
