@@ -12,7 +12,7 @@
 
 #include "albums/album_download.h"
 #include "albums/album_list.h"
-#include "app/recording_window_ops.h"
+#include "flow/recording_window_ops.h"
 #include "signin/qr_sign_in.h"
 #include "signin/sign_in_texts.h"
 #include "tests/common/test_support.h"
