@@ -208,6 +208,12 @@ TransportOutcome ReadBody(HINTERNET request, BodySink* sink, const TransportLimi
   std::string buffer(kReadSize, '\0');
   std::size_t total = 0;
   Clock::time_point last_byte = Clock::now();
+  // The minimal speed: each window from the first byte on must move enough
+  // bytes, or the body is abandoned (a server that trickles never idles).
+  Clock::time_point window_start = last_byte;
+  std::size_t window_bytes = 0;
+  const double window_seconds = std::chrono::duration<double>(limits.min_speed_window).count();
+  const double window_needed = static_cast<double>(limits.min_bytes_per_second) * window_seconds;
   for (;;) {
     DWORD count = 0;
     if (!InternetReadFile(request, buffer.data(), static_cast<DWORD>(buffer.size()), &count)) {
@@ -215,6 +221,12 @@ TransportOutcome ReadBody(HINTERNET request, BodySink* sink, const TransportLimi
     }
     if (count == 0) return TransportOutcome::kComplete;
     last_byte = Clock::now();
+    window_bytes += count;
+    if (limits.min_bytes_per_second > 0 && last_byte - window_start >= limits.min_speed_window) {
+      if (static_cast<double>(window_bytes) < window_needed) return TransportOutcome::kTimedOut;
+      window_start = last_byte;
+      window_bytes = 0;
+    }
     if (count > limits.max_body_bytes - total) return TransportOutcome::kTooLarge;
     total += count;
     if (sink != nullptr) {
