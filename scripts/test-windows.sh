@@ -42,11 +42,11 @@ launcher=()
 if command -v ccache >/dev/null; then
   launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 fi
-configure() {  # build folder, toolchain, extra options
-  local build="$1" toolchain="$2"
-  shift 2
+configure() {  # build folder, toolchain, build type, extra options
+  local build="$1" toolchain="$2" type="$3"
+  shift 3
   cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchains/$toolchain" \
-    -DCMAKE_BUILD_TYPE=Release -DWEIBO_WERROR=ON "${launcher[@]}" "$@" >/dev/null
+    -DCMAKE_BUILD_TYPE="$type" -DWEIBO_WERROR=ON "${launcher[@]}" "$@" >/dev/null
 }
 
 # The simulator the sign-in and album tests talk to is a Linux program, from
@@ -59,8 +59,10 @@ fi
 cmake --build "$host_build" --target weibo-sim
 host_sim="$(cd "$host_build" && pwd)/tools/weibo-sim/weibo-sim"
 
-configure build-win32 mingw-i686.cmake -DWEIBO_BUILD_TESTS=OFF
-configure build-win64 mingw-x86_64.cmake -DWEIBO_BUILD_TESTS=ON -DWEIBO_HOST_SIM="$host_sim"
+configure build-win32 mingw-i686.cmake Release -DWEIBO_BUILD_TESTS=OFF
+# The tests are built without optimisation: MinGW's GCC 12 at -O3 reports a
+# false -Wrestrict in std::string inside GoogleTest-based tests.
+configure build-win64 mingw-x86_64.cmake "" -DWEIBO_BUILD_TESTS=ON -DWEIBO_HOST_SIM="$host_sim"
 cmake --build build-win32
 cmake --build build-win64
 
