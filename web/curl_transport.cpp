@@ -369,4 +369,8 @@ HttpTransport& DefaultHttpTransport() {
   return *transport;
 }
 
+std::unique_ptr<HttpTransport> NewHttpTransport(TransportLimits limits) {
+  return std::make_unique<CurlTransport>(limits);
+}
+
 }  // namespace weibo
