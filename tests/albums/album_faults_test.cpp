@@ -1,0 +1,233 @@
+// Album downloads under faults: every fault of the simulated service at once
+// at low rates, and downloads killed at random moments. Whatever happens,
+// a file under its final name is always a complete picture, nothing
+// temporary stays behind, and the counts match the files.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <random>
+#include <thread>
+
+#include "albums/album_download.h"
+#include "albums/album_list.h"
+#include "albums/album_texts.h"
+#include "app/recording_window_ops.h"
+#include "tests/common/test_support.h"
+#include "tools/weibo-sim/weibo_sim.h"
+
+extern char** environ;
+
+namespace weibo {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr char kSegment[] = "mw690";
+
+sim::SimOptions AlbumOptions(int photos, const std::vector<std::string>& fault_rules) {
+  sim::SimOptions options;
+  options.bench_albums = 1;
+  options.bench_photos = photos;
+  options.picture_kib = 24;
+  options.seed = 7;
+  for (const std::string& text : fault_rules) {
+    sim::FaultRule rule;
+    Text error;
+    EXPECT_TRUE(sim::ParseFaultRule(text, &rule, &error)) << text << ": " << error;
+    options.faults.push_back(rule);
+  }
+  return options;
+}
+
+// The files a complete download of the signed-in user's first album holds,
+// by file name.
+std::map<std::string, ByteArray> ExpectedFiles(const sim::WeiboSim& sim) {
+  const sim::User& user = *sim.data().FindUser(sim.signin_uid());
+  std::map<std::string, ByteArray> files;
+  for (const sim::Photo& photo : user.albums.at(0).photos) {
+    files[std::to_string(photo.updated_at) + "_" + photo.pic_name] =
+        sim.PictureBytes(kSegment, photo.pic_name);
+  }
+  return files;
+}
+
+struct FolderCheck {
+  int pictures = 0;     // complete pictures under their final names
+  int temporaries = 0;  // anything else
+};
+
+// Walks everything below `root`: a file under a picture's name must hold
+// exactly that picture; every other file counts as a temporary.
+FolderCheck CheckFiles(const std::filesystem::path& root,
+                       const std::map<std::string, ByteArray>& expected) {
+  FolderCheck check;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+    if (!entry.is_regular_file()) continue;
+    const std::string name = entry.path().filename().string();
+    const auto it = expected.find(name);
+    if (it == expected.end()) {
+      ++check.temporaries;
+      ADD_FAILURE() << "not a picture: " << entry.path();
+      continue;
+    }
+    EXPECT_TRUE(ReadWholeFile(entry.path()) == it->second) << "partial or wrong: " << name;
+    ++check.pictures;
+  }
+  return check;
+}
+
+TEST(AlbumFaultsTest, EveryFaultAtOnceLeavesOnlyCompletePictures) {
+  // Faults on the photo lists and on the pictures, none on the sign-in or
+  // the album list, so that the download itself always starts.
+  std::vector<std::string> rules;
+  for (const char* path : {"@/photos/", "@/mw690/"}) {
+    for (const char* fault : {"latency:0.2:40", "status:0.03:503", "status:0.02:403",
+                              "reset:0.03", "short:0.03", "stall:0.02:1500", "headers:0.02",
+                              "badjson:0.05"}) {
+      rules.push_back(std::string(fault) + path);
+    }
+  }
+  sim::WeiboSim sim(AlbumOptions(200, rules));
+  ASSERT_TRUE(sim.Start()) << sim.error();
+  const Endpoints endpoints = sim.endpoints();
+  TempFolder temp;
+  FakeShell shell(temp.text());
+  RecordingWindowOps windows;
+  auto state = std::make_shared<ProgramState>();
+  state->cookie_jar = sim::WeiboSim::CookieHeader(sim.SignedInCookies());
+  state->profile_address = "http://" + endpoints.main_host + "/";
+  const FlowContext context{state, &windows, &shell, &endpoints};
+  ASSERT_TRUE(ResolveProfile(context));
+  ASSERT_EQ(state->album_table.size(), 1u);
+  std::weak_ptr<ProgramState> weak = state;
+  ASSERT_TRUE(state->pool.Create(5, [weak, context](TaskValue task) {
+    FlowContext own = context;
+    own.state = weak.lock();
+    if (own.state != nullptr) DownloadPage(own, task);
+  }));
+  windows.SelectItem(0);
+
+  // No request can take longer than a stall (the service closes it after
+  // 1.5 s, far below the transport's idle time-out) plus its delay. 200
+  // pictures are 7 pages of up to 32 pictures and one list request each, two
+  // rounds on 5 workers; allowing three attempts per request, the album
+  // cannot take longer than this, whatever the faults hit.
+  const auto worst_request = std::chrono::milliseconds(1500 + 40);
+  const auto bound = 2 * 33 * 3 * worst_request;
+  const Clock::time_point start = Clock::now();
+  DownloadAlbum(context, "/mw690/");
+  while (windows.StatusText() != kAllPagesDoneText && Clock::now() - start < bound) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
+  ASSERT_EQ(windows.StatusText(), kAllPagesDoneText) << "not finished after " << took.count() << " ms";
+  state->pool.Destroy();
+  while (state->pool.LiveWorkers() > 0) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+
+  const auto expected = ExpectedFiles(sim);
+  const FolderCheck check = CheckFiles(temp.path(), expected);
+  EXPECT_EQ(check.temporaries, 0);
+  EXPECT_EQ(state->saved_count, check.pictures);
+  int faults = 0;
+  for (const auto& request : sim.Requests()) faults += request.fault.empty() ? 0 : 1;
+  EXPECT_GT(faults, 0);
+  std::printf("%d of %zu pictures saved in %lld ms, %d requests hit by a fault\n", check.pictures,
+              expected.size(), static_cast<long long>(took.count()), faults);
+}
+
+// Starts the child that downloads the first album into `folder`.
+pid_t StartDownload(const std::filesystem::path& folder, const Text& host, const Text& cookies) {
+  const std::string program = WEIBO_DOWNLOAD_CHILD;
+  const std::string folder_text = folder.string();
+  char* argv[] = {const_cast<char*>(program.c_str()), const_cast<char*>(folder_text.c_str()),
+                  const_cast<char*>(host.c_str()), const_cast<char*>(cookies.c_str()), nullptr};
+  pid_t pid = -1;
+  if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, environ) != 0) return -1;
+  return pid;
+}
+
+// Waits for the child and returns its exit code, or -signal.
+int WaitFor(pid_t pid) {
+  int status = 0;
+  if (waitpid(pid, &status, 0) != pid) return -1000;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+}
+
+class AlbumKillTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(sim_.Start()) << sim_.error();
+    host_ = sim_.endpoints().main_host;
+    cookies_ = sim::WeiboSim::CookieHeader(sim_.SignedInCookies());
+    expected_ = ExpectedFiles(sim_);
+  }
+
+  // Kills a download of the album into the same folder at random moments,
+  // `times` times, checking after each kill that every final-named file is
+  // a complete picture.
+  void KillAtRandomMoments(int times) {
+    std::random_device device;
+    const unsigned seed = device();
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<int> delay_ms(50, 1500);
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    for (int i = 0; i < times; ++i) {
+      const pid_t pid = StartDownload(temp_.path(), host_, cookies_);
+      ASSERT_GT(pid, 0);
+      const int delay = delay_ms(random);
+      std::this_thread::sleep_for(std::chrono::milliseconds(delay));
+      kill(pid, SIGKILL);
+      const int result = WaitFor(pid);
+      EXPECT_TRUE(result == -SIGKILL || result == 0) << "child ended with " << result;
+      SCOPED_TRACE("killed after " + std::to_string(delay) + " ms");
+      CheckFinalNames();
+    }
+  }
+
+  // Every file under a picture's name is that picture, whole.
+  FolderCheck CheckFinalNames() {
+    FolderCheck check;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(temp_.path())) {
+      if (!entry.is_regular_file()) continue;
+      const auto it = expected_.find(entry.path().filename().string());
+      if (it == expected_.end()) {
+        ++check.temporaries;
+        continue;
+      }
+      EXPECT_TRUE(ReadWholeFile(entry.path()) == it->second) << "partial: " << entry.path();
+      ++check.pictures;
+    }
+    return check;
+  }
+
+  // Each picture request waits a little, so a download of the album takes
+  // about a second and a kill lands in the middle of it.
+  sim::WeiboSim sim_{AlbumOptions(120, {"latency:1:25@/mw690/"})};
+  TempFolder temp_;
+  Text host_;
+  Text cookies_;
+  std::map<std::string, ByteArray> expected_;
+};
+
+TEST_F(AlbumKillTest, KilledDownloadsNeverLeaveAPartialFinalFile) {
+  KillAtRandomMoments(6);
+}
+
+TEST_F(AlbumKillTest, TheNextDownloadLeavesNoTemporaryBehind) {
+  KillAtRandomMoments(4);
+  const pid_t pid = StartDownload(temp_.path(), host_, cookies_);
+  ASSERT_GT(pid, 0);
+  ASSERT_EQ(WaitFor(pid), 0);
+  const FolderCheck check = CheckFinalNames();
+  EXPECT_EQ(check.pictures, static_cast<int>(expected_.size()));
+  EXPECT_EQ(check.temporaries, 0);
+}
+
+}  // namespace
+}  // namespace weibo
