@@ -5,11 +5,14 @@
 
 namespace {
 
+// C0 and C1 controls and DEL.
 bool IsControl(char16_t unit) { return unit < 0x20 || (unit >= 0x7F && unit <= 0x9F); }
 
+// A one-byte control character of the code page (0x80 is the euro sign).
 bool HasControlByte(const weibo::Text& text) {
   for (std::string_view c : weibo::fuzz::Characters(text)) {
-    if (c.size() == 1 && IsControl(static_cast<unsigned char>(c[0]))) return true;
+    const auto byte = static_cast<unsigned char>(c[0]);
+    if (c.size() == 1 && (byte < 0x20 || byte == 0x7F)) return true;
   }
   return false;
 }

@@ -27,7 +27,9 @@ void Walk(const JsonNode& node, const Text& key, int depth, int* budget) {
   FUZZ_CHECK(JsonElement(node, -1).IsEmpty());
   for (int i = 0; i < length && i < 64; ++i) Walk(JsonElement(node, i), key, depth + 1, budget);
   for (const Text& name : {key, Text("data"), Text()}) {
-    Walk(JsonMember(node, name), key, depth + 1, budget);
+    const JsonNode member = JsonMember(node, name);
+    if (value.kind != JsonTypedValue::Kind::kNone) FUZZ_CHECK(member.IsEmpty());
+    if (!member.IsEmpty()) Walk(member, key, depth + 1, budget);
   }
 }
 
