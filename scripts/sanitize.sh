@@ -27,7 +27,7 @@ run_address() {
     -DWEIBO_SIGNON_HOST="$host" -DWEIBO_MAIN_HOST="$host" -DWEIBO_MAIN_DOMAIN=127.0.0.1 \
     -DWEIBO_PHOTO_HOST="$host" -DWEIBO_STATIC_HOST="$host" >/dev/null
   cmake --build build-asan
-  export ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:strict_string_checks=1:detect_stack_use_after_return=1
+  export ASAN_OPTIONS=detect_leaks=1:halt_on_error=1
   export LSAN_OPTIONS=suppressions=$supp/lsan.supp:print_suppressions=0
   export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
   # "pending" marks tests of behaviour that has not landed yet.

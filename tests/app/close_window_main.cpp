@@ -1,8 +1,10 @@
 // Closes a top-level window the way a window manager's close button does:
 // waits until a window whose title ends in the given text (UTF-8) appears on
-// the X display, then sends it WM_DELETE_WINDOW. Under Xvfb there is no
-// window manager to do it. Exits 0 once the message is sent, 1 when no such
-// window appears within the time limit.
+// the X display, then sends it WM_DELETE_WINDOW, again every two seconds
+// while it is still there (a request that arrives while the program is busy
+// may go unanswered, as a user would click again). Under Xvfb there is no
+// window manager to do it. Exits 0 once the window is gone, 1 when no such
+// window appears, or it does not go, within the time limit.
 //
 //   x11-close-window TITLE_END TIME_LIMIT_MS
 #include <xcb/xcb.h>
@@ -59,25 +61,35 @@ int main(int argc, char** argv) {
   const xcb_atom_t delete_window = Atom(connection, "WM_DELETE_WINDOW");
 
   const auto start = std::chrono::steady_clock::now();
+  bool sent = false;
+  auto last_sent = start;
   while (std::chrono::steady_clock::now() - start < limit) {
     Reply<xcb_query_tree_reply_t> tree(
         xcb_query_tree_reply(connection, xcb_query_tree(connection, root), nullptr), &std::free);
     const int count = tree ? xcb_query_tree_children_length(tree.get()) : 0;
     const xcb_window_t* children = tree ? xcb_query_tree_children(tree.get()) : nullptr;
-    for (int i = 0; i < count; ++i) {
-      if (!EndsWith(Title(connection, children[i], net_name, utf8), title_end)) continue;
+    xcb_window_t target = XCB_WINDOW_NONE;
+    for (int i = 0; i < count && target == XCB_WINDOW_NONE; ++i) {
+      if (EndsWith(Title(connection, children[i], net_name, utf8), title_end)) target = children[i];
+    }
+    const auto now = std::chrono::steady_clock::now();
+    if (target == XCB_WINDOW_NONE && sent) {
+      xcb_disconnect(connection);
+      return 0;
+    }
+    if (target != XCB_WINDOW_NONE && (!sent || now - last_sent > std::chrono::seconds(2))) {
       xcb_client_message_event_t message{};
       message.response_type = XCB_CLIENT_MESSAGE;
       message.format = 32;
-      message.window = children[i];
+      message.window = target;
       message.type = protocols;
       message.data.data32[0] = delete_window;
       message.data.data32[1] = XCB_CURRENT_TIME;
-      xcb_send_event(connection, 0, children[i], XCB_EVENT_MASK_NO_EVENT,
+      xcb_send_event(connection, 0, target, XCB_EVENT_MASK_NO_EVENT,
                      reinterpret_cast<const char*>(&message));
       xcb_flush(connection);
-      xcb_disconnect(connection);
-      return 0;
+      sent = true;
+      last_sent = now;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
