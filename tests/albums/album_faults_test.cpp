@@ -186,7 +186,9 @@ class AlbumKillTest : public ::testing::Test {
       const int result = WaitFor(pid);
       EXPECT_TRUE(result == -SIGKILL || result == 0) << "child ended with " << result;
       SCOPED_TRACE("killed after " + std::to_string(delay) + " ms");
-      CheckFinalNames();
+      const FolderCheck check = CheckFinalNames();
+      std::printf("killed after %d ms: %d pictures, %d other files\n", delay, check.pictures,
+                  check.temporaries);
     }
   }
 
