@@ -14,8 +14,8 @@
 
 #include <cstdint>
 
-#include "albums/pool/worker_pool.h"
-#include "app/flow_hooks.h"
+#include "flow/flow_hooks.h"
+#include "pool/worker_pool.h"
 #include "support/text_rules.h"
 
 namespace weibo {

@@ -1,7 +1,7 @@
 // The album and download flows as the application's hooks.
 #pragma once
 
-#include "app/flow_hooks.h"
+#include "flow/flow_hooks.h"
 
 namespace weibo {
 

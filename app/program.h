@@ -13,10 +13,10 @@
 #include <functional>
 #include <memory>
 
-#include "app/flow_hooks.h"
-#include "app/program_state.h"
-#include "app/shell.h"
-#include "app/window_ops.h"
+#include "flow/flow_hooks.h"
+#include "flow/program_state.h"
+#include "flow/shell.h"
+#include "flow/window_ops.h"
 #include "web/endpoints.h"
 
 namespace weibo {

@@ -22,8 +22,8 @@
 #include "app/qt/qt_runtime.h"
 #include "app/qt/qt_window_ops.h"
 #include "app/qt/tool_icons.h"
-#include "app/window_ops.h"
 #include "app/window_texts.h"
+#include "flow/window_ops.h"
 
 namespace {
 

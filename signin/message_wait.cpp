@@ -4,7 +4,7 @@
 #include <chrono>
 #include <thread>
 
-#include "app/window_ops.h"
+#include "flow/window_ops.h"
 
 namespace weibo {
 namespace {
@@ -21,9 +21,8 @@ void WaitProcessingMessages(WindowOps& windows, int duration_ms) {
     windows.ProcessPendingMessages();
     const Clock::time_point now = Clock::now();
     if (now > deadline) return;
-    const auto remaining =
-        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now) +
-        std::chrono::milliseconds(1);
+    const auto remaining = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now) +
+                           std::chrono::milliseconds(1);
     std::this_thread::sleep_for(std::min(kSleepStep, remaining));
   }
 }

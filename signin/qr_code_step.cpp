@@ -1,7 +1,7 @@
 // Fetching and showing the QR code.
 #include <utility>
 
-#include "app/window_ops.h"
+#include "flow/window_ops.h"
 #include "signin/jsonp.h"
 #include "signin/sign_in_steps.h"
 #include "signin/sign_in_texts.h"

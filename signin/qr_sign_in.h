@@ -11,7 +11,7 @@
 // of them ends the program when the operator closes the sign-in window.
 #pragma once
 
-#include "app/flow_hooks.h"
+#include "flow/flow_hooks.h"
 
 namespace weibo {
 

@@ -4,8 +4,8 @@
 
 #include <optional>
 
-#include "app/program_state.h"
-#include "app/window_ops.h"
+#include "flow/program_state.h"
+#include "flow/window_ops.h"
 #include "signin/qr_sign_in.h"
 #include "support/text_rules.h"
 #include "web/endpoints.h"
@@ -48,8 +48,9 @@ enum class PollOutcome {
 // the confirmed reply's "data"."alt" in `*alt`.
 PollOutcome PollUntilDecided(SignInRun& run, const Text& qrid, Text* alt);
 
-// Logs in with `alt` (without the jar), visits each cross-domain address with
-// the jar, hides the sign-in window and loads the main window.
+// Shows the success text (and handles the waiting events once so that it is
+// drawn), logs in with `alt` (without the jar), visits each cross-domain
+// address with the jar, hides the sign-in window and loads the main window.
 void CompleteSignOn(SignInRun& run, const Text& alt);
 
 }  // namespace weibo

@@ -13,7 +13,7 @@
 #include <functional>
 
 #include "app/qt/fixed_window.h"
-#include "app/window_ops.h"
+#include "flow/window_ops.h"
 
 namespace weibo {
 
@@ -27,6 +27,11 @@ class AlbumView : public QListWidget {
  protected:
   void mouseReleaseEvent(QMouseEvent* event) override;
 };
+
+// The caption handed to the window system for `title`. Qt shows the
+// program's name in place of an empty caption; a single space shows an empty
+// caption bar instead.
+QString ShownTitle(const QString& title);
 
 class MainWindow : public QMainWindow {
  public:

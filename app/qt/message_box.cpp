@@ -4,10 +4,10 @@
 #include <QPushButton>
 #include <vector>
 
-#include "app/message_box_flags.h"
 #include "app/qt/gbk_text.h"
-#include "app/window_ops.h"
 #include "app/window_texts.h"
+#include "flow/message_box_flags.h"
+#include "flow/window_ops.h"
 
 namespace weibo {
 namespace {

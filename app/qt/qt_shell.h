@@ -8,7 +8,7 @@
 #include <QStringList>
 #include <optional>
 
-#include "app/shell.h"
+#include "flow/shell.h"
 
 namespace weibo {
 

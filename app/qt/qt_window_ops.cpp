@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QPixmap>
+#include <QScrollBar>
 
 #include "app/qt/gbk_text.h"
 #include "app/qt/input_box.h"
@@ -127,7 +128,7 @@ void QtWindowOps::SetTitle(WindowId window, const Text& title) {
   QWidget* widget = Widget(window);
   if (widget == nullptr) return;
   titles_[Slot(window)] = title;
-  widget->setWindowTitle(GbkToQString(title));
+  widget->setWindowTitle(ShownTitle(GbkToQString(title)));
 }
 
 Text QtWindowOps::Title(WindowId window) const {
@@ -152,8 +153,18 @@ void QtWindowOps::SetStatusText(int part, const Text& text) {
 
 void QtWindowOps::StopStatusUpdates() { status_relay_.Stop(); }
 
+void QtWindowOps::PostToUiThread(std::function<void()> call) {
+  status_relay_.Post(std::move(call));
+}
+
 void QtWindowOps::ClearItems() {
-  if (main_ != nullptr) main_->Albums()->clear();
+  if (main_ == nullptr) return;
+  AlbumView* albums = main_->Albums();
+  albums->clear();
+  // The view lays its items out later and would keep the old scroll offset
+  // for the items that follow: a new list starts at the top.
+  albums->verticalScrollBar()->setValue(0);
+  albums->horizontalScrollBar()->setValue(0);
 }
 
 void QtWindowOps::SetLargeIconList(const ImageList& list) {
@@ -195,6 +206,10 @@ void QtWindowOps::SetDisabled(Control control, bool disabled) {
 
 void QtWindowOps::PopupAlbumMenu() {
   if (main_ == nullptr || !main_->AlbumMenu()->isEnabled()) return;
+  // Greying the group out and in again while a chosen item runs (as the
+  // download commands do) leaves the hidden menu with its first item active,
+  // which would show highlighted at the next popup: open with none.
+  main_->AlbumMenu()->setActiveAction(nullptr);
   main_->AlbumMenu()->popup(QCursor::pos() + QPoint(kPopupOffset, kPopupOffset));
 }
 

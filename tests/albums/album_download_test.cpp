@@ -1,4 +1,6 @@
 // Queueing an album's pages and downloading them, against a loopback server.
+#include "albums/album_download.h"
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -9,10 +11,9 @@
 #include <regex>
 #include <thread>
 
-#include "albums/album_download.h"
 #include "albums/path_names.h"
 #include "albums/shared_cookie_jar.h"
-#include "app/recording_window_ops.h"
+#include "flow/recording_window_ops.h"
 #include "tests/common/loopback_server.h"
 #include "tests/common/test_support.h"
 
@@ -22,7 +23,8 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
-const Text kDone = Gbk("状态:貌似都已经下载完了,请点击上方的'查看下载',如数量不一致为某些图片重复或被权限;");
+const Text kDone =
+    Gbk("状态:貌似都已经下载完了,请点击上方的'查看下载',如数量不一致为某些图片重复或被权限;");
 
 Text SavedText(int count) { return Gbk("状态:当前已下载 ") + std::to_string(count) + Gbk("张!"); }
 
@@ -120,8 +122,10 @@ TEST_F(AlbumDownloadTest, SavesGoodPicturesAndNothingElse) {
   pictures_["/mw690/empty.jpg"] = Picture("");
   pictures_["/mw690/refused.jpg"] = MakeReply("403 Forbidden", {}, "forbidden but not empty");
   pictures_["/mw690/a/b:c.jpg"] = Picture("escaped");
-  pages_["A/2"] = PhotoList({{"good.jpg", "1367640000"}, {"missing.jpg", "1367640001"},
-                             {"empty.jpg", "1367640002"}, {"refused.jpg", "1367640003"},
+  pages_["A/2"] = PhotoList({{"good.jpg", "1367640000"},
+                             {"missing.jpg", "1367640001"},
+                             {"empty.jpg", "1367640002"},
+                             {"refused.jpg", "1367640003"},
                              {"a/b:c.jpg", R"("..")"}});
   const std::filesystem::path album = temp_.path() / "root" / "album";
   std::filesystem::create_directories(album);
@@ -145,7 +149,8 @@ TEST_F(AlbumDownloadTest, SavesGoodPicturesAndNothingElse) {
   const std::vector<Text> lists = PhotoListTargets();
   ASSERT_EQ(lists.size(), 1u);
   EXPECT_TRUE(std::regex_match(
-      lists[0], std::regex(R"(/photos/get_all\?uid=42&album_id=A&count=32&page=2&type=3&__rnd=\d{13})")))
+      lists[0],
+      std::regex(R"(/photos/get_all\?uid=42&album_id=A&count=32&page=2&type=3&__rnd=\d{13})")))
       << lists[0];
   EXPECT_EQ(state_->cookie_jar, "p2=A; SUB=s");
 }
@@ -212,7 +217,8 @@ TEST_F(AlbumDownloadTest, QueuedTasksCarryTheirOwnValuesAndShareTheJar) {
   EXPECT_EQ(FolderEntries(album), (std::vector<std::string>{"1_p1.jpg", "2_p2.jpg", "3_p3.jpg"}));
   EXPECT_EQ(ReadWholeFile(album / "3_p3.jpg"), "big3");
   for (const Text& target : PhotoListTargets()) {
-    EXPECT_TRUE(std::regex_match(target, std::regex(R"(/photos/get_all\?uid=42&album_id=B&count=32&page=[123]&type=5&.*)")))
+    EXPECT_TRUE(std::regex_match(
+        target, std::regex(R"(/photos/get_all\?uid=42&album_id=B&count=32&page=[123]&type=5&.*)")))
         << target;
   }
   EXPECT_EQ(state_->saved_count, 3);

@@ -13,14 +13,15 @@
 #include "albums/album_download.h"
 #include "albums/album_list.h"
 #include "albums/path_names.h"
-#include "app/recording_window_ops.h"
+#include "flow/recording_window_ops.h"
 #include "tests/common/test_support.h"
 #include "tools/weibo-sim/weibo_sim.h"
 
 namespace weibo {
 namespace {
 
-const Text kDone = Gbk("状态:貌似都已经下载完了,请点击上方的'查看下载',如数量不一致为某些图片重复或被权限;");
+const Text kDone =
+    Gbk("状态:貌似都已经下载完了,请点击上方的'查看下载',如数量不一致为某些图片重复或被权限;");
 
 class AlbumEndToEndTest : public ::testing::Test {
  protected:

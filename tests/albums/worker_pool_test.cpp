@@ -1,4 +1,4 @@
-#include "albums/pool/worker_pool.h"
+#include "pool/worker_pool.h"
 
 #include <gtest/gtest.h>
 
@@ -25,7 +25,8 @@ TEST(WorkerPool, RefusesPostWhenStoppedSecondCreateAndTimeLimits) {
   WorkerPool pool;
   EXPECT_FALSE(pool.Post(1));
   std::atomic<int> calls{0};
-  EXPECT_FALSE(pool.Create(1, [](TaskValue) {}, 50));  // no time-limited mode
+  EXPECT_FALSE(pool.Create(
+      1, [](TaskValue) {}, 50));  // no time-limited mode
   ASSERT_TRUE(pool.Create(2, [&](TaskValue) { ++calls; }));
   EXPECT_EQ(pool.IsRunning(), 1);
   EXPECT_FALSE(pool.Create(3, [&](TaskValue) { calls += 100; }));
@@ -47,8 +48,12 @@ TEST(WorkerPool, RunsEveryValueInOrderWithAtMostThreadCountAtOnce) {
   ASSERT_TRUE(pool.Create(5, [&](TaskValue v) {
     int now = ++running;
     int seen = peak.load();
-    while (now > seen && !peak.compare_exchange_weak(seen, now)) {}
-    { std::lock_guard<std::mutex> lock(mutex); started.push_back(v); }
+    while (now > seen && !peak.compare_exchange_weak(seen, now)) {
+    }
+    {
+      std::lock_guard<std::mutex> lock(mutex);
+      started.push_back(v);
+    }
     gate.wait();
     --running;
     ++finished;

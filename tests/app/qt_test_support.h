@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/window_ops.h"
+#include "flow/window_ops.h"
 
 namespace weibo {
 

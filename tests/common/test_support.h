@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "app/shell.h"
+#include "flow/shell.h"
 #include "support/text_rules.h"
 
 namespace weibo {

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "app/recording_window_ops.h"
+#include "flow/recording_window_ops.h"
 #include "signin/qr_sign_in.h"
 #include "signin/sign_in_texts.h"
 #include "tools/weibo-sim/request_log.h"

@@ -1,4 +1,4 @@
-#include "albums/pool/worker_pool.h"
+#include "pool/worker_pool.h"
 
 #include <atomic>
 #include <chrono>

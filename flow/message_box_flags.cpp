@@ -1,6 +1,6 @@
-#include "app/message_box_flags.h"
+#include "flow/message_box_flags.h"
 
-#include "app/window_ops.h"
+#include "flow/window_ops.h"
 
 namespace weibo {
 

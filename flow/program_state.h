@@ -13,12 +13,13 @@
 // guarded by the code that shares them.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <vector>
 
-#include "albums/pool/worker_pool.h"
-#include "app/window_ops.h"
+#include "flow/window_ops.h"
+#include "pool/worker_pool.h"
 #include "support/text_rules.h"
 
 namespace weibo {
@@ -58,6 +59,15 @@ struct ProgramState {
 
   // The pool that runs page downloads; constructed, not running.
   WorkerPool pool;
+
+  // Profile lookups and album lists run on their own workers, so that a full
+  // download queue never holds them up; the first lookup starts the pool.
+  // Created, posted to and destroyed on the user-interface thread only.
+  WorkerPool lookup_pool;
+  // The number of the latest lookup. The user-interface thread raises it to
+  // start one; a lookup whose number is no longer the latest has been
+  // overtaken, and its workers and results give up.
+  std::atomic<std::uint64_t> lookup_serial = 0;
 
   // Set when the image layer has been started.
   bool imaging_started = false;
