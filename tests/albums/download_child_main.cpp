@@ -16,7 +16,7 @@
 #include "albums/album_download.h"
 #include "albums/album_list.h"
 #include "albums/album_texts.h"
-#include "app/recording_window_ops.h"
+#include "flow/recording_window_ops.h"
 #include "tests/common/test_support.h"
 
 int main(int argc, char** argv) {
