@@ -40,7 +40,7 @@ run_thread() {
   local pattern='worker_pool|pool_test|download|albums_e2e|signin'
   mapfile -t tests < <(ctest --test-dir build-tsan -N -R "$pattern" -LE pending |
                        sed -n 's/^ *Test *#[0-9]*: *//p')
-  cmake --build build-tsan --target "${tests[@]}" app_windows_test album_download_child
+  cmake --build build-tsan --target "${tests[@]}" app_windows_test
   export TSAN_OPTIONS="suppressions=$supp/tsan.supp:halt_on_error=1:second_deadlock_stack=1"
   ctest --test-dir build-tsan --output-on-failure --timeout 900 -R "$pattern" -LE pending
   # The status bar: workers hand their texts to the user-interface thread.
