@@ -30,19 +30,18 @@ run_address() {
   export ASAN_OPTIONS=detect_leaks=1:halt_on_error=1
   export LSAN_OPTIONS=suppressions=$supp/lsan.supp:print_suppressions=0
   export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-  # "pending" marks tests of behaviour that has not landed yet.
-  ctest --test-dir build-asan --output-on-failure --timeout 900 -LE pending
+  ctest --test-dir build-asan --output-on-failure --timeout 900
   bash scripts/startup-loop.sh "${STARTUP_RUNS:-20}"
 }
 
 run_thread() {
   cmake -S . -B build-tsan "${common[@]}" -DWEIBO_SANITIZE=thread >/dev/null
   local pattern='worker_pool|pool_test|download|albums_e2e|signin'
-  mapfile -t tests < <(ctest --test-dir build-tsan -N -R "$pattern" -LE pending |
+  mapfile -t tests < <(ctest --test-dir build-tsan -N -R "$pattern" |
                        sed -n 's/^ *Test *#[0-9]*: *//p')
   cmake --build build-tsan --target "${tests[@]}" app_windows_test
   export TSAN_OPTIONS="suppressions=$supp/tsan.supp:halt_on_error=1:second_deadlock_stack=1"
-  ctest --test-dir build-tsan --output-on-failure --timeout 900 -R "$pattern" -LE pending
+  ctest --test-dir build-tsan --output-on-failure --timeout 900 -R "$pattern"
   # The status bar: workers hand their texts to the user-interface thread.
   QT_QPA_PLATFORM=offscreen build-tsan/tests/app/app_windows_test --gtest_filter='StatusTest.*'
 }
