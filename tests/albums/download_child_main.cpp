@@ -1,7 +1,7 @@
 // A whole album download in a process of its own, for the test that kills
 // downloads at random moments: signs in with the given cookies, lists the
 // signed-in user's albums, downloads the first one in the middle size into
-// the given folder and exits 0 once the finishing text is shown (1 when the
+// the given folder and exits 0 once a finishing text is shown (1 when the
 // album list is empty, 2 when the download does not finish in time).
 //
 //   album_download_child RUN_FOLDER HOST COOKIES
@@ -17,6 +17,7 @@
 #include "albums/album_list.h"
 #include "albums/album_texts.h"
 #include "flow/recording_window_ops.h"
+#include "tests/albums/finishing_text.h"
 #include "tests/common/test_support.h"
 
 int main(int argc, char** argv) {
@@ -39,8 +40,9 @@ int main(int argc, char** argv) {
   DownloadAlbum(context, "/mw690/");
   for (int i = 0; i < 12000; ++i) {
     // Workers may still be winding down: leave at once, as the program does.
-    if (windows.StatusText() == kAllPagesDoneText) std::_Exit(0);
+    if (IsFinishingText(windows.StatusText())) std::_Exit(0);
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    windows.RunPostedCalls();
   }
   std::_Exit(2);
 }
