@@ -318,12 +318,6 @@ TransportReply WinInetTransport::Exchange(const TransportRequest& request) {
   return reply;
 }
 
-HttpTransport& DefaultHttpTransport() {
-  // Never destroyed: worker threads may still use it while the process ends.
-  static WinInetTransport* transport = new WinInetTransport();
-  return *transport;
-}
-
 std::unique_ptr<HttpTransport> NewHttpTransport(TransportLimits limits) {
   return std::make_unique<WinInetTransport>(limits);
 }
