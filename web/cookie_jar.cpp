@@ -65,13 +65,19 @@ Text MergeCookies(Text* cookie_jar, Text* fresh_cookies) {
   for (Text& old_entry : SplitBytes(*cookie_jar, ";")) {
     if (!HasName(merged, CookieName(old_entry))) merged.push_back(std::move(old_entry));
   }
-  Text jar;
-  for (const Text& entry : merged) {
-    if (IsDeleted(entry)) continue;
-    jar += entry;
-    jar += "; ";
+  std::vector<Text> kept;
+  for (Text& entry : merged) {
+    if (!IsDeleted(entry)) kept.push_back(std::move(entry));
   }
-  if (!jar.empty()) jar.resize(jar.size() - 2);
+  // The split drops what follows a final ";", so an empty entry at the end
+  // would vanish at the next merge: drop it now, and every merge leaves a
+  // jar that the next merge keeps as it is.
+  while (!kept.empty() && kept.back().empty()) kept.pop_back();
+  Text jar;
+  for (std::size_t i = 0; i < kept.size(); ++i) {
+    if (i > 0) jar += "; ";
+    jar += kept[i];
+  }
   *cookie_jar = jar;
   return jar;
 }

@@ -32,8 +32,9 @@ Text CookieName(std::string_view entry);
 // are rewritten in place and must not be null. Spaces are removed from both;
 // the merged jar lists the fresh entries first, in their order, then every
 // old entry whose name no earlier entry holds, in the old order; entries
-// ending in "=deleted" are dropped. Returns the merged jar. Every merge
-// normalises the jar, even with nothing fresh.
+// ending in "=deleted" are dropped, and so are empty entries at the end.
+// Returns the merged jar. Every merge normalises the jar, even with nothing
+// fresh.
 Text MergeCookies(Text* cookie_jar, Text* fresh_cookies);
 
 }  // namespace weibo

@@ -75,6 +75,12 @@ TEST(CookieJarTest, MergePutsFreshCookiesFirstAndDropsDeleted) {
   // Empty entries survive (they all share the empty name).
   EXPECT_EQ(Merge("a=1", ";y=2"), "; y=2; a=1");
   EXPECT_EQ(Merge("; y=2; a=1", ""), "; y=2; a=1");
+  // An empty entry at the end would vanish at the next merge (nothing
+  // follows the last ";"): it goes at once, and the jar stays as it is.
+  EXPECT_EQ(Merge("q=1; ; q=2", ""), "q=1");
+  EXPECT_EQ(Merge("a=1", "b=2;"), "b=2; a=1");
+  EXPECT_EQ(Merge("", "b=2;;"), "b=2");
+  EXPECT_EQ(Merge("", ";"), "");
 }
 
 TEST(CookieJarTest, ValuesEndingInHighBytesKeepTheirEntriesApart) {
