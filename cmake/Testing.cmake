@@ -1,4 +1,14 @@
-find_package(GTest REQUIRED)
+if(CMAKE_CROSSCOMPILING)
+  # GoogleTest built from Debian's source for the target (the Windows build).
+  set(WEIBO_GOOGLETEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest source tree")
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  add_subdirectory(${WEIBO_GOOGLETEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  add_library(GTest::gtest ALIAS gtest)
+  add_library(GTest::gtest_main ALIAS gtest_main)
+  add_library(GTest::gmock ALIAS gmock)
+else()
+  find_package(GTest REQUIRED)
+endif()
 
 # weibo_test(NAME name LABELS l1 [l2...] SOURCES s1 [s2...] LIBS lib1 [lib2...])
 # One GoogleTest executable, registered with CTest as one test under the

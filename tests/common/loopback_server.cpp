@@ -1,15 +1,10 @@
 #include "tests/common/loopback_server.h"
 
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <utility>
+
+#include "tests/common/socket_calls.h"
 
 namespace weibo {
 namespace {
@@ -17,16 +12,6 @@ namespace {
 void Die(const char* what) {
   std::perror(what);
   std::abort();
-}
-
-// Sends all of `bytes`; false when the peer is gone.
-bool SendAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    ssize_t sent = send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
-    if (sent <= 0) return false;
-    bytes.remove_prefix(static_cast<std::size_t>(sent));
-  }
-  return true;
 }
 
 }  // namespace
@@ -64,31 +49,16 @@ Text QueryValue(std::string_view target, std::string_view name) {
 }
 
 LoopbackServer::LoopbackServer() {
-  listen_fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (listen_fd_ < 0) Die("socket");
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  address.sin_port = 0;
-  if (bind(listen_fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) Die("bind");
-  if (listen(listen_fd_, 16) != 0) Die("listen");
-  socklen_t length = sizeof address;
-  if (getsockname(listen_fd_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-    Die("getsockname");
-  }
-  port_ = ntohs(address.sin_port);
-  if (pipe2(wake_fds_, O_CLOEXEC) != 0) Die("pipe2");
+  listen_socket_ = ListenOnLoopback(16, &port_);
+  if (listen_socket_ == kNoSocket) Die("listen");
   thread_ = std::thread([this] { Serve(); });
 }
 
 LoopbackServer::~LoopbackServer() {
-  char stop = 's';
-  if (write(wake_fds_[1], &stop, 1) != 1) Die("write");
+  stopping_ = true;
   thread_.join();
-  for (Connection& connection : connections_) close(connection.fd);
-  close(listen_fd_);
-  close(wake_fds_[0]);
-  close(wake_fds_[1]);
+  for (Connection& connection : connections_) CloseSocket(connection.socket);
+  CloseSocket(listen_socket_);
 }
 
 Text LoopbackServer::HostPort() const { return "127.0.0.1:" + std::to_string(port_); }
@@ -118,30 +88,31 @@ int LoopbackServer::Connections() const {
 }
 
 void LoopbackServer::Serve() {
-  for (;;) {
-    std::vector<pollfd> polled = {{wake_fds_[0], POLLIN, 0}, {listen_fd_, POLLIN, 0}};
+  // Wakes up now and then to see whether the server is being stopped.
+  constexpr int kStopCheckMs = 20;
+  while (!stopping_) {
+    std::vector<PolledSocket> polled = {{listen_socket_, true}};
     for (const Connection& connection : connections_) {
       // A stalled connection is neither read nor answered until the end.
-      polled.push_back({connection.fd, static_cast<short>(connection.stalled ? 0 : POLLIN), 0});
+      polled.push_back({connection.socket, !connection.stalled});
     }
-    if (poll(polled.data(), polled.size(), -1) < 0) Die("poll");
-    if (polled[0].revents != 0) return;
-    if (polled[1].revents & POLLIN) Accept();
+    if (!PollSockets(polled, kStopCheckMs)) Die("poll");
+    if (polled[0].readable) Accept();
     std::vector<Connection> kept;
-    const std::size_t polled_connections = polled.size() - 2;
+    const std::size_t polled_connections = polled.size() - 1;
     for (std::size_t i = 0; i < polled_connections; ++i) {
       Connection& connection = connections_[i];
       bool keep = true;
-      short events = polled[i + 2].revents;
+      const PolledSocket& events = polled[i + 1];
       if (connection.stalled) {
-        keep = (events & (POLLHUP | POLLERR)) == 0;  // the client gave up
-      } else if (events != 0) {
+        keep = !events.broken;  // the client gave up
+      } else if (events.readable || events.broken) {
         keep = ReadFrom(connection) && Answer(connection);
       }
       if (keep) {
         kept.push_back(std::move(connection));
       } else {
-        close(connection.fd);
+        CloseSocket(connection.socket);
       }
     }
     // Accept() appended new connections after the polled ones.
@@ -153,18 +124,18 @@ void LoopbackServer::Serve() {
 }
 
 void LoopbackServer::Accept() {
-  int fd = accept4(listen_fd_, nullptr, nullptr, SOCK_CLOEXEC);
-  if (fd < 0) return;
-  connections_.push_back(Connection{fd, ByteArray(), false});
+  SocketId socket = AcceptConnection(listen_socket_);
+  if (socket == kNoSocket) return;
+  connections_.push_back(Connection{socket, ByteArray(), false});
   std::lock_guard<std::mutex> lock(mutex_);
   ++accepted_;
 }
 
 bool LoopbackServer::ReadFrom(Connection& connection) {
-  char buffer[65536];
-  ssize_t count = recv(connection.fd, buffer, sizeof buffer, 0);
+  std::vector<char> buffer(65536);
+  long count = ReceiveSome(connection.socket, buffer.data(), buffer.size());
   if (count <= 0) return false;
-  connection.pending.append(buffer, static_cast<std::size_t>(count));
+  connection.pending.append(buffer.data(), static_cast<std::size_t>(count));
   return true;
 }
 
@@ -201,7 +172,7 @@ bool LoopbackServer::Answer(Connection& connection) {
       }
     }
     if (handler) reply.bytes = handler(request);
-    if (!SendAll(connection.fd, reply.bytes) || reply.close) return false;
+    if (!SendAllBytes(connection.socket, reply.bytes) || reply.close) return false;
     connection.stalled = reply.stall;
   }
   return true;

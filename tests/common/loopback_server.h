@@ -6,6 +6,7 @@
 // its bytes, then nothing more, holding the connection open).
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <deque>
 #include <functional>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "support/text_rules.h"
+#include "tests/common/socket_calls.h"
 
 namespace weibo {
 
@@ -68,7 +70,7 @@ class LoopbackServer {
 
  private:
   struct Connection {
-    int fd = -1;
+    SocketId socket = kNoSocket;
     ByteArray pending;  // received bytes not yet part of a complete request
     bool stalled = false;
   };
@@ -82,8 +84,8 @@ class LoopbackServer {
   // Cuts one complete request off the front of `pending`; empty when none.
   static ByteArray TakeRequest(ByteArray& pending);
 
-  int listen_fd_ = -1;
-  int wake_fds_[2] = {-1, -1};
+  SocketId listen_socket_ = kNoSocket;
+  std::atomic<bool> stopping_{false};
   int port_ = 0;
   std::vector<Connection> connections_;  // used by the serving thread only
   mutable std::mutex mutex_;

@@ -1,0 +1,276 @@
+// Every WinINet call of the tool is in this file.
+#include "web/wininet_transport.h"
+
+#include <windows.h>
+#include <wininet.h>
+
+#include <chrono>
+#include <map>
+#include <memory>
+#include <string>
+#include <tuple>
+
+namespace weibo {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr DWORD kRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
+                                INTERNET_FLAG_NO_COOKIES |
+                                INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_AUTH |
+                                INTERNET_FLAG_NO_AUTO_REDIRECT | INTERNET_FLAG_KEEP_CONNECTION;
+constexpr std::size_t kReadSize = 64 * 1024;
+
+struct HandleCloser {
+  void operator()(void* handle) const { InternetCloseHandle(static_cast<HINTERNET>(handle)); }
+};
+using Handle = std::unique_ptr<void, HandleCloser>;
+
+// The Internet and connection handles of one thread, kept for its life so
+// that its exchanges with one server share a connection. Handles are keyed
+// by the proxy (root handles) and by proxy, host and port (connections).
+class ThreadHandles {
+ public:
+  HINTERNET Connection(const TransportRequest& request) {
+    const std::string proxy = request.http_proxy ? *request.http_proxy : std::string();
+    auto key = std::make_tuple(proxy, request.host, request.port);
+    auto found = connections_.find(key);
+    if (found != connections_.end()) return found->second.get();
+    HINTERNET root = Root(proxy);
+    if (root == nullptr) return nullptr;
+    Handle connection(InternetConnectA(root, request.host.c_str(),
+                                       static_cast<INTERNET_PORT>(request.port), nullptr, nullptr,
+                                       INTERNET_SERVICE_HTTP, 0, 0));
+    if (connection == nullptr) return nullptr;
+    return connections_.emplace(key, std::move(connection)).first->second.get();
+  }
+
+  ~ThreadHandles() {
+    connections_.clear();  // connections before the roots they belong to
+    roots_.clear();
+  }
+
+ private:
+  // A direct root handle for an empty `proxy`, else one whose plain-HTTP
+  // requests go through it. The agent is always sent as a header line, so the
+  // root's own agent text stays empty.
+  HINTERNET Root(const std::string& proxy) {
+    auto found = roots_.find(proxy);
+    if (found != roots_.end()) return found->second.get();
+    const std::string list = "http=" + proxy;
+    Handle root(proxy.empty()
+                    ? InternetOpenA("", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0)
+                    : InternetOpenA("", INTERNET_OPEN_TYPE_PROXY, list.c_str(), "", 0));
+    if (root == nullptr) return nullptr;
+    return roots_.emplace(proxy, std::move(root)).first->second.get();
+  }
+
+  std::map<std::string, Handle> roots_;
+  std::map<std::tuple<std::string, std::string, int>, Handle> connections_;
+};
+
+ThreadHandles& HandlesOfThisThread() {
+  thread_local ThreadHandles handles;
+  return handles;
+}
+
+// Percent-encodes the bytes a request target may not carry raw (controls,
+// space, DEL and bytes of 0x80 or more); everything else stays as given.
+std::string EscapeTarget(const std::string& path) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string escaped;
+  for (unsigned char c : path) {
+    if (c <= 0x20 || c >= 0x7F) {
+      escaped += '%';
+      escaped += kHex[c >> 4];
+      escaped += kHex[c & 0x0F];
+    } else {
+      escaped += static_cast<char>(c);
+    }
+  }
+  return escaped;
+}
+
+bool HasAgentLine(const std::vector<Text>& lines) {
+  for (const Text& line : lines) {
+    if (AsciiLower(line).rfind("user-agent:", 0) == 0) return true;
+  }
+  return false;
+}
+
+// The header text handed to WinINet: the agent line unless the request's
+// lines hold one, then those lines in order, each ended by CR LF. Lines
+// that are empty or hold a CR or LF of their own are left out.
+std::string HeaderText(const TransportRequest& request) {
+  std::string text;
+  if (!HasAgentLine(request.header_lines)) {
+    text += "User-Agent: " + request.agent.substr(0, request.agent.find_first_of("\r\n")) + "\r\n";
+  }
+  for (const Text& line : request.header_lines) {
+    if (line.empty() || line.find_first_of("\r\n") != Text::npos) continue;
+    text += line + "\r\n";
+  }
+  return text;
+}
+
+void SetTimeouts(HINTERNET request, const TransportLimits& limits) {
+  auto set = [request](DWORD option, std::chrono::milliseconds value) {
+    DWORD ms = static_cast<DWORD>(value.count());
+    InternetSetOptionA(request, option, &ms, sizeof ms);
+  };
+  set(INTERNET_OPTION_CONNECT_TIMEOUT, limits.connect_timeout);
+  set(INTERNET_OPTION_SEND_TIMEOUT, limits.idle_timeout);
+  set(INTERNET_OPTION_RECEIVE_TIMEOUT, limits.idle_timeout);
+  set(INTERNET_OPTION_DATA_SEND_TIMEOUT, limits.idle_timeout);
+  set(INTERNET_OPTION_DATA_RECEIVE_TIMEOUT, limits.idle_timeout);
+}
+
+// One string-valued HttpQueryInfoA answer, whatever its length; false when
+// the reply has none.
+bool QueryText(HINTERNET request, DWORD info, std::string* out) {
+  DWORD length = 0;
+  if (HttpQueryInfoA(request, info, nullptr, &length, nullptr) ||
+      GetLastError() != ERROR_INSUFFICIENT_BUFFER || length == 0) {
+    return false;
+  }
+  std::string buffer(length + 1, '\0');
+  if (!HttpQueryInfoA(request, info, buffer.data(), &length, nullptr)) return false;
+  buffer.resize(length);
+  *out = std::move(buffer);
+  return true;
+}
+
+int QueryStatus(HINTERNET request) {
+  DWORD status = 0;
+  DWORD length = sizeof status;
+  if (!HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &length,
+                      nullptr)) {
+    return 0;
+  }
+  return static_cast<int>(status);
+}
+
+// The raw header block as HttpRequest expects it: lines ended by CR LF and
+// one empty line at the end.
+ByteArray HeaderBlock(std::string raw) {
+  while (raw.size() >= 2 && raw.compare(raw.size() - 2, 2, "\r\n") == 0) raw.resize(raw.size() - 2);
+  return raw + "\r\n\r\n";
+}
+
+// The absolute form of a reply's Location against the request's address.
+Text AbsoluteTarget(const TransportRequest& request, const std::string& location) {
+  const std::string base = (request.secure ? "https://" : "http://") + request.host + ":" +
+                           std::to_string(request.port) + EscapeTarget(request.path);
+  DWORD length = static_cast<DWORD>(base.size() + location.size() + 64);
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    std::string combined(length, '\0');
+    if (InternetCombineUrlA(base.c_str(), location.c_str(), combined.data(), &length,
+                            ICU_NO_ENCODE)) {
+      combined.resize(length);
+      return combined;
+    }
+    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) break;
+    length += 1;
+  }
+  return Text();
+}
+
+// The outcome of a failed WinINet call: a time-out when WinINet says so or
+// when nothing arrived for the idle time (some WinINet versions report a
+// receive time-out as an aborted connection).
+TransportOutcome FailureOutcome(DWORD error, Clock::duration silent, const TransportLimits& limits) {
+  if (error == ERROR_INTERNET_TIMEOUT) return TransportOutcome::kTimedOut;
+  if (silent >= limits.idle_timeout - std::chrono::milliseconds(limits.idle_timeout.count() / 10)) {
+    return TransportOutcome::kTimedOut;
+  }
+  return TransportOutcome::kFailed;
+}
+
+// Reads the body into the sink or into `reply->body`, within the body cap.
+TransportOutcome ReadBody(HINTERNET request, BodySink* sink, const TransportLimits& limits,
+                          TransportReply* reply) {
+  std::string buffer(kReadSize, '\0');
+  std::size_t total = 0;
+  Clock::time_point last_byte = Clock::now();
+  for (;;) {
+    DWORD count = 0;
+    if (!InternetReadFile(request, buffer.data(), static_cast<DWORD>(buffer.size()), &count)) {
+      return FailureOutcome(GetLastError(), Clock::now() - last_byte, limits);
+    }
+    if (count == 0) return TransportOutcome::kComplete;
+    last_byte = Clock::now();
+    if (count > limits.max_body_bytes - total) return TransportOutcome::kTooLarge;
+    total += count;
+    if (sink != nullptr) {
+      if (!sink->Write(buffer.data(), count)) return TransportOutcome::kFailed;
+    } else {
+      reply->body.append(buffer.data(), count);
+    }
+  }
+}
+
+// Sends the request on `handle` and reads the reply into `reply`.
+void Run(HINTERNET handle, const TransportRequest& request, const TransportLimits& limits,
+         TransportReply* reply) {
+  const std::string headers = HeaderText(request);
+  const Clock::time_point sent_at = Clock::now();
+  void* body = request.post ? const_cast<char*>(request.body.data()) : nullptr;
+  const DWORD body_size = request.post ? static_cast<DWORD>(request.body.size()) : 0;
+  const BOOL sent = HttpSendRequestA(handle, headers.c_str(), static_cast<DWORD>(headers.size()),
+                                     body, body_size);
+  const DWORD send_error = sent ? 0 : GetLastError();
+  std::string raw;
+  const bool has_headers = QueryText(handle, HTTP_QUERY_RAW_HEADERS_CRLF, &raw);
+  if (has_headers && raw.size() > limits.max_header_bytes) {
+    reply->outcome = TransportOutcome::kTooLarge;
+    return;
+  }
+  if (has_headers) {
+    reply->header_blocks.push_back(HeaderBlock(std::move(raw)));
+    reply->status = QueryStatus(handle);
+  }
+  if (!sent) {
+    reply->outcome = FailureOutcome(send_error, Clock::now() - sent_at, limits);
+    return;
+  }
+  std::string location;
+  if (reply->status >= 300 && reply->status < 400 &&
+      QueryText(handle, HTTP_QUERY_LOCATION, &location) && !location.empty()) {
+    reply->redirect_url = AbsoluteTarget(request, location);
+  }
+  BodySink* sink = request.body_sink;
+  if (sink != nullptr && !sink->Accept(reply->status)) sink = nullptr;
+  reply->outcome = ReadBody(handle, sink, limits, reply);
+}
+
+}  // namespace
+
+WinInetTransport::WinInetTransport(TransportLimits limits) : limits_(limits) {}
+
+TransportReply WinInetTransport::Exchange(const TransportRequest& request) {
+  TransportReply reply;
+  if (request.host.empty() || request.port < 1 || request.port > 65535 ||
+      request.host.find_first_of("@/?# \r\n") != Text::npos) {
+    return reply;
+  }
+  if (request.post && request.body.size() > 0xFFFFFFFFu) return reply;
+  HINTERNET connection = HandlesOfThisThread().Connection(request);
+  if (connection == nullptr) return reply;
+  const DWORD flags = kRequestFlags | (request.secure ? INTERNET_FLAG_SECURE : 0);
+  const std::string target = EscapeTarget(request.path.empty() ? Text("/") : request.path);
+  Handle handle(HttpOpenRequestA(connection, request.post ? "POST" : "GET", target.c_str(),
+                                 "HTTP/1.1", nullptr, nullptr, flags, 0));
+  if (handle == nullptr) return reply;
+  SetTimeouts(handle.get(), limits_);
+  Run(handle.get(), request, limits_, &reply);
+  if (reply.outcome != TransportOutcome::kComplete) reply.body.clear();
+  return reply;
+}
+
+HttpTransport& DefaultHttpTransport() {
+  // Never destroyed: worker threads may still use it while the process ends.
+  static WinInetTransport* transport = new WinInetTransport();
+  return *transport;
+}
+
+}  // namespace weibo
