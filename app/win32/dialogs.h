@@ -4,7 +4,7 @@
 // thread; both are modal and run their own message loop.
 #pragma once
 
-#include <windows.h>
+#include "app/win32/windows_api.h"
 
 #include <string>
 

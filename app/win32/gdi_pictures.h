@@ -3,7 +3,7 @@
 // returned belongs to the caller (DeleteObject). Any thread.
 #pragma once
 
-#include <windows.h>
+#include "app/win32/windows_api.h"
 
 #include "support/text_rules.h"
 

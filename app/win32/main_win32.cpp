@@ -1,6 +1,8 @@
 // The Windows executable's entry: wires the Win32 windows, the shell, the
 // service's addresses chosen at configure time and the flows into one
 // Program, and starts it.
+#include "app/win32/windows_api.h"
+
 #include "albums/album_flows.h"
 #include "app/program.h"
 #include "app/win32/win32_runtime.h"

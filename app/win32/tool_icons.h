@@ -4,7 +4,7 @@
 // Call on the user-interface thread.
 #pragma once
 
-#include <windows.h>
+#include "app/win32/windows_api.h"
 
 namespace weibo {
 

@@ -1,5 +1,5 @@
 // The drawings work on a 30 x 30 grid scaled to the icon's size.
-#include <windows.h>
+#include "app/win32/windows_api.h"
 #include <objidl.h>
 #include <gdiplus.h>
 

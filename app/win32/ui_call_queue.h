@@ -7,7 +7,7 @@
 // safe from any thread while the object lives.
 #pragma once
 
-#include <windows.h>
+#include "app/win32/windows_api.h"
 
 #include <condition_variable>
 #include <deque>

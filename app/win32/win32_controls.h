@@ -3,7 +3,7 @@
 // and pixel scaling for the screen's DPI.
 #pragma once
 
-#include <windows.h>
+#include "app/win32/windows_api.h"
 
 #include <string_view>
 

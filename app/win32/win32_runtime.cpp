@@ -1,6 +1,6 @@
 #include "app/win32/win32_runtime.h"
 
-#include <windows.h>
+#include "app/win32/windows_api.h"
 #include <commctrl.h>
 
 namespace weibo {

@@ -1,6 +1,6 @@
 #include "app/win32/win32_shell.h"
 
-#include <windows.h>
+#include "app/win32/windows_api.h"
 #include <objbase.h>
 #include <shlobj.h>
 #include <shellapi.h>

@@ -1,6 +1,7 @@
-#include "app/win32/win32_window_ops.h"
-
+#include "app/win32/windows_api.h"
 #include <commctrl.h>
+
+#include "app/win32/win32_window_ops.h"
 
 #include <algorithm>
 #include <string>
@@ -274,7 +275,8 @@ int Win32WindowOps::AppendItem(const Text& label, int picture_index) {
   const bool has_picture = album_images_ != nullptr && picture_index >= 0 &&
                            picture_index < ImageList_GetImageCount(album_images_);
   item.iImage = has_picture ? picture_index : I_IMAGENONE;
-  return ListView_InsertItem(main_.album_view, &item);
+  return static_cast<int>(
+      SendMessageW(main_.album_view, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
 }
 
 int Win32WindowOps::SelectedIndex() const {

@@ -9,9 +9,7 @@
 // window's accelerators work.
 #pragma once
 
-#include <windows.h>
-// The window operation MessageBox keeps its name in every file.
-#undef MessageBox
+#include "app/win32/windows_api.h"
 
 #include <functional>
 #include <string_view>

@@ -5,7 +5,7 @@
 // Call on the user-interface thread.
 #pragma once
 
-#include <windows.h>
+#include "app/win32/windows_api.h"
 #include <commctrl.h>
 
 #include "app/win32/win32_controls.h"
