@@ -66,27 +66,28 @@ LRESULT CALLBACK PictureBoxProcedure(HWND box, UINT message, WPARAM wparam, LPAR
   }
 }
 
-// 外形框1: the button-face strip outlined in grey along its inner edge. It
-// hands the tool bar's commands and notifications on to the window.
+// 外形框1: the button-face strip outlined in grey along its inner edge,
+// painted as its background, so that the flat tool bar on it, which lets its
+// parent's background show through, stands on the strip. It hands the tool
+// bar's commands and notifications on to the window.
+void PaintBand(HWND band, HDC dc) {
+  RECT all;
+  GetClientRect(band, &all);
+  FillRect(dc, &all, GetSysColorBrush(COLOR_BTNFACE));
+  HBRUSH grey = CreateSolidBrush(RGB(kBandLineGrey, kBandLineGrey, kBandLineGrey));
+  FrameRect(dc, &all, grey);
+  DeleteObject(grey);
+}
+
 LRESULT CALLBACK BandProcedure(HWND band, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_COMMAND:
     case WM_NOTIFY:
       return SendMessageW(GetParent(band), message, wparam, lparam);
     case WM_ERASEBKGND:
+    case WM_PRINTCLIENT:
+      PaintBand(band, reinterpret_cast<HDC>(wparam));
       return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT paint;
-      HDC dc = BeginPaint(band, &paint);
-      RECT all;
-      GetClientRect(band, &all);
-      FillRect(dc, &all, GetSysColorBrush(COLOR_BTNFACE));
-      HBRUSH grey = CreateSolidBrush(RGB(kBandLineGrey, kBandLineGrey, kBandLineGrey));
-      FrameRect(dc, &all, grey);
-      DeleteObject(grey);
-      EndPaint(band, &paint);
-      return 0;
-    }
     default:
       return DefWindowProcW(band, message, wparam, lparam);
   }
@@ -211,7 +212,8 @@ HWND BuildToolBar(HWND band, const DpiScale& scale, HINSTANCE instance, HIMAGELI
 
 HWND BuildAlbumView(HWND window, const DpiScale& scale, HINSTANCE instance) {
   HWND view = Child(WC_LISTVIEWW, L"",
-                    WS_TABSTOP | LVS_ICON | LVS_SINGLESEL | LVS_SHAREIMAGELISTS | LVS_AUTOARRANGE,
+                    WS_TABSTOP | LVS_ICON | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS |
+                        LVS_AUTOARRANGE,
                     WS_EX_CLIENTEDGE, scale.Rect(kAlbumViewRect), window, kIdAlbumView, instance);
   ListView_SetBkColor(view, RGB(255, 255, 255));
   ListView_SetTextBkColor(view, RGB(255, 255, 255));
