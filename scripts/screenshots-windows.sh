@@ -16,7 +16,7 @@ export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
 bash scripts/build-windows-deps.sh x86_64-w64-mingw32 >/dev/null
 cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/mingw-x86_64.cmake -DWEIBO_BUILD_TESTS=OFF >/dev/null
+  -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/mingw-x86_64.cmake >/dev/null
 cmake --build "$build_dir" --target weibo-app-screenshots
 bash scripts/wine-gui-prefix.sh
 mkdir -p "$out_dir"
