@@ -17,21 +17,43 @@ bool IsForbiddenByte(unsigned char byte) {
   return byte < 0x20 || byte == 0x7F || (byte != 0 && std::strchr(kForbidden, byte) != nullptr);
 }
 
-// The characters of `name`, each one or two bytes, with the forbidden
-// one-byte characters replaced, cut to kMaxComponentBytes. A lead byte that
-// ends the text without its second byte is dropped.
+// The most bytes a character other than ASCII takes in UTF-8.
+constexpr std::size_t kWideCharBytes = 3;
+
+// The bytes the character `character` takes in the UTF-8 form of a name.
+std::size_t NativeBytes(const Text& character) {
+  return character.size() == 1 && static_cast<unsigned char>(character[0]) < 0x80 ? 1
+                                                                                  : kWideCharBytes;
+}
+
+// The character of `name` at `index` as it goes into a name, and its length
+// in `name` through `length`.
+Text CleanCharacterAt(std::string_view name, std::size_t index, std::size_t* length) {
+  if (IsFourByteSequence(name, index)) {
+    *length = 4;
+    return Text(1, kReplacement);
+  }
+  *length = CharLength(name, index);
+  const auto byte = static_cast<unsigned char>(name[index]);
+  if (*length == 2 || byte == 0x80) return Text(name.substr(index, *length));
+  // A byte that begins no character: a lead byte without its trail byte, or
+  // 0xFF. At the very end it is half a character and is dropped.
+  if (byte > 0x80) return index + 1 == name.size() ? Text() : Text(1, kReplacement);
+  return Text(1, IsForbiddenByte(byte) ? kReplacement : static_cast<char>(byte));
+}
+
+// The characters of `name` as they go into a name, cut where the next one
+// would pass kMaxComponentBytes in UTF-8.
 std::vector<Text> CleanCharacters(std::string_view name) {
   std::vector<Text> characters;
   std::size_t total = 0;
   for (std::size_t i = 0; i < name.size();) {
-    const std::size_t length = CharLength(name, i);
-    const auto byte = static_cast<unsigned char>(name[i]);
-    Text character(name.substr(i, length));
+    std::size_t length = 0;
+    Text character = CleanCharacterAt(name, i, &length);
     i += length;
-    if (length == 1 && byte >= 0x80) continue;  // half a character
-    if (length == 1 && IsForbiddenByte(byte)) character = Text(1, kReplacement);
-    if (total + character.size() > kMaxComponentBytes) break;
-    total += character.size();
+    if (character.empty()) continue;
+    if (total + NativeBytes(character) > kMaxComponentBytes) break;
+    total += NativeBytes(character);
     characters.push_back(std::move(character));
   }
   return characters;
@@ -86,7 +108,13 @@ Text ReplacePathSeparators(std::string_view path, std::string_view separator) {
 }
 
 Text JoinPath(std::string_view folder, std::string_view name) {
+  std::size_t last = 0;  // start of the folder's last character
+  for (std::size_t i = 0; i < folder.size(); i += CharLength(folder, i)) last = i;
   Text path(folder);
+  if (!path.empty() && IsLeadByte(static_cast<unsigned char>(path[last])) &&
+      CharLength(folder, last) == 1) {
+    path.pop_back();
+  }
   path += kPathSeparator;
   path += name;
   return path;

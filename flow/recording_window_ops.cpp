@@ -160,6 +160,26 @@ void RecordingWindowOps::StopStatusUpdates() {
   status_stopped_ = true;
 }
 
+void RecordingWindowOps::PostToUiThread(std::function<void()> call) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!status_stopped_) posted_.push_back(std::move(call));
+}
+
+int RecordingWindowOps::RunPostedCalls() {
+  int ran = 0;
+  for (;;) {
+    std::function<void()> call;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      if (posted_.empty() || status_stopped_) return ran;
+      call = std::move(posted_.front());
+      posted_.pop_front();
+    }
+    call();
+    ++ran;
+  }
+}
+
 void RecordingWindowOps::ClearItems() {
   std::lock_guard<std::mutex> lock(mutex_);
   Log("ClearItems");
@@ -203,6 +223,7 @@ void RecordingWindowOps::ProcessPendingMessages() {
     Log("ProcessPendingMessages");
     pending = pending_;
   }
+  RunPostedCalls();
   if (pending) pending();
 }
 

@@ -44,6 +44,10 @@ class RecordingWindowOps : public WindowOps {
   // Runs inside every ProcessPendingMessages, standing for the events that
   // would be waiting (an operator's click, a closing window).
   void SetPendingMessages(std::function<void()> pending);
+  // Runs the calls posted with PostToUiThread so far, in order, on the
+  // calling thread (which stands for the user-interface thread); returns how
+  // many ran. ProcessPendingMessages runs them too.
+  int RunPostedCalls();
 
   // What was done, one line per call, in order: the operation's name and its
   // window, control or numbers, e.g. "LoadWindow main", "SetVisible sign-in 0",
@@ -71,6 +75,7 @@ class RecordingWindowOps : public WindowOps {
   void SetPicture(const ByteArray& image) override;
   void SetStatusText(int part, const Text& text) override;
   void StopStatusUpdates() override;
+  void PostToUiThread(std::function<void()> call) override;
   void ClearItems() override;
   void SetLargeIconList(const ImageList& list) override;
   int AppendItem(const Text& label, int picture_index) override;
@@ -110,6 +115,7 @@ class RecordingWindowOps : public WindowOps {
   std::vector<MessageBoxCall> message_boxes_;
   std::vector<InputBoxCall> input_boxes_;
   std::function<void()> pending_;
+  std::deque<std::function<void()>> posted_;  // guarded by mutex_
 };
 
 }  // namespace weibo

@@ -8,9 +8,11 @@
 // meets the screen.
 //
 // Threading: every operation is called on the user-interface thread, except
-// SetStatusText, which may be called from any thread (see there).
+// SetStatusText and PostToUiThread, which may be called from any thread (see
+// there).
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include "support/text_rules.h"
@@ -108,6 +110,10 @@ class WindowOps {
   // other threads return at once. Called before the user-interface thread
   // stops running its event loop (closing), so that no worker waits for it.
   virtual void StopStatusUpdates() = 0;
+  // Queues `call` to run on the user-interface thread and returns at once,
+  // without waiting for it. Safe from any thread; the calls of one thread run
+  // in the order they were posted. After StopStatusUpdates they are dropped.
+  virtual void PostToUiThread(std::function<void()> call) = 0;
 
   // The album view 超级列表框1.
   virtual void ClearItems() = 0;

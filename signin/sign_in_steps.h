@@ -48,8 +48,9 @@ enum class PollOutcome {
 // the confirmed reply's "data"."alt" in `*alt`.
 PollOutcome PollUntilDecided(SignInRun& run, const Text& qrid, Text* alt);
 
-// Logs in with `alt` (without the jar), visits each cross-domain address with
-// the jar, hides the sign-in window and loads the main window.
+// Shows the success text (and handles the waiting events once so that it is
+// drawn), logs in with `alt` (without the jar), visits each cross-domain
+// address with the jar, hides the sign-in window and loads the main window.
 void CompleteSignOn(SignInRun& run, const Text& alt);
 
 }  // namespace weibo

@@ -12,6 +12,9 @@ namespace weibo {
 
 void CompleteSignOn(SignInRun& run, const Text& alt) {
   run.windows.SetLabelText(kSignInSucceeded);
+  // The login and the visits block the window; handle the waiting events
+  // first so that the new text is drawn rather than the window looking frozen.
+  run.windows.ProcessPendingMessages();
 
   // The login goes without the jar: it sends no Cookie header and its own
   // cookies are not kept.

@@ -11,21 +11,12 @@ unsigned char ByteAt(std::string_view text, std::size_t index) {
   return static_cast<unsigned char>(text[index]);
 }
 
-bool IsLeadByte(unsigned char b) { return b >= 0x81 && b <= 0xFE; }
-bool IsTrailByte(unsigned char b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFE); }
-bool IsDigitByte(unsigned char b) { return b >= '0' && b <= '9'; }
-
 // The length of the character that starts with the byte (0x80 or more) at
 // `index`: 2 for a lead and trail byte, 4 for a GB18030 four-byte sequence,
 // 1 for a byte that begins neither (it then travels alone).
 std::size_t HighCharLength(std::string_view text, std::size_t index) {
-  if (!IsLeadByte(ByteAt(text, index)) || index + 1 >= text.size()) return 1;
-  if (IsTrailByte(ByteAt(text, index + 1))) return 2;
-  if (index + 3 < text.size() && IsDigitByte(ByteAt(text, index + 1)) &&
-      IsLeadByte(ByteAt(text, index + 2)) && IsDigitByte(ByteAt(text, index + 3))) {
-    return 4;
-  }
-  return 1;
+  if (IsFourByteSequence(text, index)) return 4;
+  return CharLength(text, index);
 }
 
 // Appends byte `b` as the private-use character U+E000 + b in UTF-8.

@@ -45,8 +45,15 @@ int DigitAt(std::string_view text, std::size_t index, std::size_t* len) {
 }  // namespace
 
 std::size_t CharLength(std::string_view text, std::size_t index) {
-  if (static_cast<unsigned char>(text[index]) >= 0x80 && index + 1 < text.size()) return 2;
-  return 1;
+  if (index + 1 >= text.size() || !IsLeadByte(static_cast<unsigned char>(text[index]))) return 1;
+  return IsTrailByte(static_cast<unsigned char>(text[index + 1])) ? 2 : 1;
+}
+
+bool IsFourByteSequence(std::string_view text, std::size_t index) {
+  if (index + 3 >= text.size()) return false;
+  auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[index + k]); };
+  auto digit = [](unsigned char b) { return b >= '0' && b <= '9'; };
+  return IsLeadByte(byte(0)) && digit(byte(1)) && IsLeadByte(byte(2)) && digit(byte(3));
 }
 
 Text AsciiLower(std::string_view text) {

@@ -1,7 +1,9 @@
 // The text rules every part of the tool shares.
 //
-// A Text is a byte string in code page 936 (GBK): a byte of 0x80 or more and
-// the byte after it form one two-byte character. Positions and lengths count
+// A Text is a byte string in code page 936 (GBK): a lead byte (0x81 to 0xFE)
+// followed by a trail byte (0x40 to 0x7E or 0x80 to 0xFE) forms one two-byte
+// character; every other byte, 0x80 (the euro sign) included, is a character
+// of its own. Positions and lengths count
 // bytes and positions are 1-based; a search that finds nothing yields -1.
 // Searches step over two-byte characters, so a match always begins on a
 // character boundary. Where case is ignored only ASCII letters are folded.
@@ -20,9 +22,24 @@ using Text = std::string;
 // A counted sequence of bytes that may hold zero bytes (bodies, pictures).
 using ByteArray = std::string;
 
-// The byte length (1 or 2) of the character that starts at 0-based `index`.
-// A lead byte at the very end of the text counts as a one-byte character.
+// True for a byte that starts a two-byte character when a trail byte follows.
+constexpr bool IsLeadByte(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
+// True for a byte that can end a two-byte character. It never is a space,
+// ";", "=" or a control byte, so those always stand as characters of their own.
+constexpr bool IsTrailByte(unsigned char byte) {
+  return (byte >= 0x40 && byte <= 0x7E) || (byte >= 0x80 && byte <= 0xFE);
+}
+
+// The byte length (1 or 2) of the character that starts at 0-based `index`:
+// 2 for a lead byte followed by a trail byte, else 1. A lead byte at the very
+// end of the text or before a byte that cannot trail it is a one-byte
+// character (a stray byte the code page leaves undefined).
 std::size_t CharLength(std::string_view text, std::size_t index);
+
+// True when a GB18030 four-byte sequence (lead byte, digit, lead byte, digit)
+// starts at 0-based `index`. Such a sequence spells a character that code
+// page 936 lacks; to the text rules it is four one-byte characters.
+bool IsFourByteSequence(std::string_view text, std::size_t index);
 
 Text AsciiLower(std::string_view text);
 Text AsciiUpper(std::string_view text);

@@ -11,15 +11,24 @@ constexpr std::string_view kSetCookie = "Set-Cookie";
 constexpr std::string_view kSetCookieName = "Set-Cookie:";
 constexpr std::string_view kDeleted = "=deleted";
 
+// Cookie syntax is ASCII: its markers and separators are looked for at every
+// byte, so that a value ending in a byte of 0x80 or more can never swallow the
+// ";" after it.
+
+// The 0-based index of the first `marker` in `text`, ASCII letters folded
+// when `ignore_case`, or npos.
+std::size_t FindBytes(std::string_view text, std::string_view marker, bool ignore_case) {
+  if (!ignore_case) return text.find(marker);
+  return AsciiLower(text).find(AsciiLower(marker));
+}
+
 // The name=value part of one Set-Cookie line: after "Set-Cookie:" (any letter
 // case) up to the first ";" or the end of the line, trimmed.
 Text SetCookieEntry(std::string_view line) {
-  int name_at = TextFind(line, kSetCookieName, 1, /*ignore_case=*/true);
-  if (name_at < 0) return Text();
-  int value_at = name_at + static_cast<int>(kSetCookieName.size());
-  int end_at = TextFind(line, ";", value_at);
-  int count = end_at < 0 ? -1 : end_at - value_at;
-  return TrimSpaces(TextMid(line, value_at, count));
+  std::size_t name_at = FindBytes(line, kSetCookieName, /*ignore_case=*/true);
+  if (name_at == std::string_view::npos) return Text();
+  std::string_view value = line.substr(name_at + kSetCookieName.size());
+  return TrimSpaces(value.substr(0, value.find(';')));
 }
 
 bool HasName(const std::vector<Text>& entries, const Text& name) {
@@ -37,7 +46,7 @@ bool IsDeleted(const Text& entry) {
 Text ExtractSetCookies(const std::vector<Text>& lines) {
   Text cookies;
   for (const Text& line : lines) {
-    if (!TextContains(line, kSetCookie)) continue;
+    if (FindBytes(line, kSetCookie, /*ignore_case=*/false) == Text::npos) continue;
     cookies += SetCookieEntry(line);
     cookies += "; ";
   }
@@ -46,16 +55,14 @@ Text ExtractSetCookies(const std::vector<Text>& lines) {
 }
 
 Text CookieName(std::string_view entry) {
-  int equals_at = TextFind(entry, "=");
-  if (equals_at < 0) return TrimSpaces(entry);
-  return TrimSpaces(entry.substr(0, static_cast<std::size_t>(equals_at - 1)));
+  return TrimSpaces(entry.substr(0, entry.find('=')));
 }
 
 Text MergeCookies(Text* cookie_jar, Text* fresh_cookies) {
   *cookie_jar = RemoveSpaces(*cookie_jar);
   *fresh_cookies = RemoveSpaces(*fresh_cookies);
-  std::vector<Text> merged = SplitText(*fresh_cookies, ";");
-  for (Text& old_entry : SplitText(*cookie_jar, ";")) {
+  std::vector<Text> merged = SplitBytes(*fresh_cookies, ";");
+  for (Text& old_entry : SplitBytes(*cookie_jar, ";")) {
     if (!HasName(merged, CookieName(old_entry))) merged.push_back(std::move(old_entry));
   }
   Text jar;

@@ -3,6 +3,8 @@
 // each reply sets. The jar knows no domains, paths or expiry dates; a cookie
 // leaves it only when a reply sets it to the value "deleted".
 //
+// Cookie syntax is ASCII: the ";" between entries, the "=" after a name and
+// the "Set-Cookie:" marker are found at any byte, whatever byte precedes them.
 // Entry names are compared byte for byte. After a merge no entry holds a
 // space; the only spaces are those of the "; " separators. The routines are
 // pure; a jar shared between threads needs the caller's serialisation.

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace weibo {
 namespace {
@@ -129,9 +130,35 @@ struct ExchangeState {
   curl_off_t seen_down = 0;
   curl_off_t seen_up = 0;
   Clock::time_point last_byte = Clock::now();
+  // True once the final (non-1xx) reply's header block has ended: header
+  // lines after it are the trailer of a chunked body.
+  bool final_block_done = false;
+  // The current minimal-speed window: when it began (once the first byte
+  // moved) and how many bytes had moved by then.
+  bool window_open = false;
+  Clock::time_point window_start;
+  std::size_t window_base = 0;
   bool too_large = false;
   bool idle_too_long = false;
+  bool too_slow = false;
 };
+
+// True for the status line of an interim (1xx) reply.
+bool IsInterimStatusLine(std::string_view line) {
+  const std::size_t space = line.find(' ');
+  return space != std::string_view::npos && space + 1 < line.size() && line[space + 1] == '1';
+}
+
+// Notes one header line (without its line end) in the reply's blocks. Lines
+// after the final block are the trailer of a chunked body and are dropped.
+void AddHeaderLine(ExchangeState* state, const std::string& line) {
+  if (state->final_block_done) return;
+  auto& blocks = state->reply->header_blocks;
+  if (blocks.empty() || line.rfind("HTTP/", 0) == 0) blocks.emplace_back();
+  blocks.back() += line;
+  blocks.back() += "\r\n";
+  if (line.empty()) state->final_block_done = !IsInterimStatusLine(blocks.back());
+}
 
 std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* user) {
   auto* state = static_cast<ExchangeState*>(user);
@@ -144,10 +171,7 @@ std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* user
   }
   std::string line(data, bytes);
   while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
-  auto& blocks = state->reply->header_blocks;
-  if (blocks.empty() || line.rfind("HTTP/", 0) == 0) blocks.emplace_back();
-  blocks.back() += line;
-  blocks.back() += "\r\n";
+  AddHeaderLine(state, line);
   return bytes;
 }
 
@@ -164,8 +188,32 @@ std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* user) 
   return bytes;
 }
 
+// True when a whole minimal-speed window has passed with fewer bytes moved
+// than the limit asks; otherwise opens or advances the window. `moved` is
+// the count of bytes moved so far in both directions.
+bool BelowMinimalSpeed(ExchangeState* state, Clock::time_point now, std::size_t moved) {
+  const TransportLimits& limits = *state->limits;
+  if (limits.min_bytes_per_second == 0 || limits.min_speed_window.count() <= 0 || moved == 0) {
+    return false;
+  }
+  if (!state->window_open) {
+    // The bytes that opened the window count towards it.
+    state->window_open = true;
+    state->window_start = now;
+    return false;
+  }
+  if (now - state->window_start < limits.min_speed_window) return false;
+  const auto window_ms = static_cast<std::size_t>(limits.min_speed_window.count());
+  const std::size_t wanted = limits.min_bytes_per_second * window_ms / 1000;
+  if (moved - state->window_base < wanted) return true;
+  state->window_start = now;
+  state->window_base = moved;
+  return false;
+}
+
 // Called by libcurl at least about once a second while the exchange runs;
-// ends it when no byte moved in either direction for the idle time-out.
+// ends it when no byte moved in either direction for the idle time-out, or
+// when the bytes move slower than the minimal speed.
 int OnProgress(void* user, curl_off_t, curl_off_t down, curl_off_t, curl_off_t up) {
   auto* state = static_cast<ExchangeState*>(user);
   Clock::time_point now = Clock::now();
@@ -176,6 +224,11 @@ int OnProgress(void* user, curl_off_t, curl_off_t down, curl_off_t, curl_off_t u
   }
   if (now - state->last_byte >= state->limits->idle_timeout) {
     state->idle_too_long = true;
+    return 1;
+  }
+  const auto moved = static_cast<std::size_t>(down + up) + state->header_bytes;
+  if (BelowMinimalSpeed(state, now, moved)) {
+    state->too_slow = true;
     return 1;
   }
   return 0;
@@ -228,7 +281,9 @@ bool SetOptions(CURL* easy, const TransportRequest& request, const std::string& 
 TransportOutcome OutcomeOf(CURLcode code, const ExchangeState& state) {
   if (code == CURLE_OK) return TransportOutcome::kComplete;
   if (state.too_large || code == CURLE_FILESIZE_EXCEEDED) return TransportOutcome::kTooLarge;
-  if (state.idle_too_long || code == CURLE_OPERATION_TIMEDOUT) return TransportOutcome::kTimedOut;
+  if (state.idle_too_long || state.too_slow || code == CURLE_OPERATION_TIMEDOUT) {
+    return TransportOutcome::kTimedOut;
+  }
   return TransportOutcome::kFailed;
 }
 

@@ -21,12 +21,13 @@ Text HeaderValue(std::string_view text);
 // Splits `text` at every `separator`, scanning character by character (a
 // two-byte character is never cut). A leading separator or two adjacent ones
 // give empty pieces; the bytes after the last separator become a piece only
-// when not empty; an empty text gives no pieces. Used for cookie texts.
+// when not empty; an empty text gives no pieces.
 std::vector<Text> SplitText(std::string_view text, std::string_view separator);
 
 // The same split, but the separator is looked for at every byte. Raw header
-// blocks are split this way: a header line may end in a byte of 0x80 or more,
-// and its CR LF must still end the line.
+// blocks and cookie texts are split this way: a header line or a cookie value
+// may end in a byte of 0x80 or more, and the CR LF or ";" after it must still
+// end the line or the entry.
 std::vector<Text> SplitBytes(std::string_view text, std::string_view separator);
 
 }  // namespace weibo

@@ -91,7 +91,9 @@ struct Chain {
 
 // Sends `request` and, when `follow` is set, each redirect target in turn.
 // A redirect to a scheme other than http and https, a target that cannot be
-// requested or too many redirects end the chain with an empty body.
+// requested, a redirect from https to plain http (it would send the Cookie
+// line and the body in the clear) or too many redirects end the chain with
+// an empty body.
 Chain RunChain(HttpTransport& transport, TransportRequest request, bool follow,
                const std::optional<Text>& proxy) {
   Chain chain;
@@ -107,6 +109,7 @@ Chain RunChain(HttpTransport& transport, TransportRequest request, bool follow,
     }
     std::optional<TransportRequest> next = TargetOf(reply.redirect_url);
     if (!next || hop == kMaxRedirects) return chain;
+    if (request.secure && !next->secure) return chain;
     // As browsers do: 303 always, and 301/302 after a POST, continue with GET.
     bool keep_post =
         request.post && reply.status != 303 && reply.status != 301 && reply.status != 302;

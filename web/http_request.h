@@ -32,13 +32,16 @@ class HttpTransport;  // web/http_transport.h
 //                 empty; after a POST it holds the body that was sent
 //   proxy         absent: direct; present and not empty: "host:port" of an
 //                 HTTP proxy for plain-HTTP requests; present and empty: direct
-//   raw_headers   out: the final reply's raw header block, lines ended by CR LF
+//   raw_headers   out: the final reply's raw header block: its status line and
+//                 header lines, each ended by CR LF, then an empty line (never
+//                 the trailer lines of a chunked body)
 //
 // Result: the final reply's body, whatever its status code. Empty when the
 // request cannot be made (refused scheme, no host, bad port): then no
 // argument is written. Also empty when the exchange fails on the way
-// (refused connection, no byte for 60 s, a body over 256 MiB, a redirect to
-// a refused scheme); then the arguments are written from what arrived.
+// (refused connection, no byte for 60 s, under 1 KiB/s for 60 s, a body over
+// 256 MiB, a redirect to a refused scheme or from https to plain http); then
+// the arguments are written from what arrived.
 //
 // Blocks the calling thread. Consecutive calls of one thread to one server
 // reuse its connection. Calls that share one cookie jar must not overlap; a

@@ -49,7 +49,7 @@ enum class TransportOutcome {
   kNotStarted,  // the request could not be set up; nothing was sent
   kComplete,    // the reply arrived completely
   kFailed,      // connection or transfer failed (refused, reset, TLS, cut short)
-  kTimedOut,    // no connection in time, or no byte for too long
+  kTimedOut,    // no connection in time, no byte for too long, or too slow
   kTooLarge,    // the body or header blocks passed their cap
 };
 
@@ -59,7 +59,8 @@ struct TransportReply {
   int status = 0;  // the final status code, 0 when none arrived
   // Each header block that arrived (interim 1xx replies included), in order:
   // its status line and header lines, each ended by CR LF, then an empty
-  // line. Line ends are normalised to CR LF.
+  // line. Line ends are normalised to CR LF. The trailer lines of a chunked
+  // body are not part of any block and are dropped.
   std::vector<ByteArray> header_blocks;
   ByteArray body;     // the final reply's body; empty unless kComplete
   Text redirect_url;  // absolute target of a 3xx reply's Location, else empty
@@ -70,6 +71,13 @@ struct TransportLimits {
   std::chrono::milliseconds connect_timeout{60'000};
   // A transfer that receives (or sends) no byte for this long is abandoned.
   std::chrono::milliseconds idle_timeout{60'000};
+  // A transfer that, from its first byte on, moves fewer bytes (sent and
+  // received, header lines included) than min_bytes_per_second asks within a
+  // whole min_speed_window is abandoned: a server that trickles a byte now
+  // and then never reaches the idle time-out. Windows follow one another
+  // from the first byte; 0 bytes per second switches the check off.
+  std::size_t min_bytes_per_second = 1024;
+  std::chrono::milliseconds min_speed_window{60'000};
   std::size_t max_body_bytes = std::size_t{256} << 20;
   std::size_t max_header_bytes = std::size_t{1} << 20;
 };

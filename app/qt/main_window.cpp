@@ -54,6 +54,10 @@ struct ToolButtonEntry {
 
 }  // namespace
 
+QString ShownTitle(const QString& title) {
+  return title.isEmpty() ? QStringLiteral(" ") : title;
+}
+
 AlbumView::AlbumView(QWidget* parent) : QListWidget(parent) {}
 
 void AlbumView::mouseReleaseEvent(QMouseEvent* event) {
@@ -63,7 +67,7 @@ void AlbumView::mouseReleaseEvent(QMouseEvent* event) {
 
 MainWindow::MainWindow() {
   MakeFixedWindow(this, kMainOuterSize);
-  setWindowTitle(QString());
+  setWindowTitle(ShownTitle(QString()));
 
   auto* client = new QWidget(this);
   QPalette white = client->palette();

@@ -28,6 +28,11 @@ class AlbumView : public QListWidget {
   void mouseReleaseEvent(QMouseEvent* event) override;
 };
 
+// The caption handed to the window system for `title`. Qt shows the
+// program's name in place of an empty caption; a single space shows an empty
+// caption bar instead.
+QString ShownTitle(const QString& title);
+
 class MainWindow : public QMainWindow {
  public:
   MainWindow();

@@ -127,7 +127,7 @@ void QtWindowOps::SetTitle(WindowId window, const Text& title) {
   QWidget* widget = Widget(window);
   if (widget == nullptr) return;
   titles_[Slot(window)] = title;
-  widget->setWindowTitle(GbkToQString(title));
+  widget->setWindowTitle(ShownTitle(GbkToQString(title)));
 }
 
 Text QtWindowOps::Title(WindowId window) const {
@@ -151,6 +151,10 @@ void QtWindowOps::SetStatusText(int part, const Text& text) {
 }
 
 void QtWindowOps::StopStatusUpdates() { status_relay_.Stop(); }
+
+void QtWindowOps::PostToUiThread(std::function<void()> call) {
+  status_relay_.Post(std::move(call));
+}
 
 void QtWindowOps::ClearItems() {
   if (main_ != nullptr) main_->Albums()->clear();
@@ -195,6 +199,10 @@ void QtWindowOps::SetDisabled(Control control, bool disabled) {
 
 void QtWindowOps::PopupAlbumMenu() {
   if (main_ == nullptr || !main_->AlbumMenu()->isEnabled()) return;
+  // Greying the group out and in again while a chosen item runs (as the
+  // download commands do) leaves the hidden menu with its first item active,
+  // which would show highlighted at the next popup: open with none.
+  main_->AlbumMenu()->setActiveAction(nullptr);
   main_->AlbumMenu()->popup(QCursor::pos() + QPoint(kPopupOffset, kPopupOffset));
 }
 

@@ -43,6 +43,7 @@ class QtWindowOps : public WindowOps {
   void SetPicture(const ByteArray& image) override;
   void SetStatusText(int part, const Text& text) override;
   void StopStatusUpdates() override;
+  void PostToUiThread(std::function<void()> call) override;
   void ClearItems() override;
   void SetLargeIconList(const ImageList& list) override;
   int AppendItem(const Text& label, int picture_index) override;

@@ -46,6 +46,22 @@ bool UiCallRelay::Run(const std::function<void()>& call) {
   return *done;
 }
 
+void UiCallRelay::Post(std::function<void()> call) {
+  std::shared_ptr<Shared> shared = shared_;
+  std::lock_guard<std::mutex> lock(shared->mutex);
+  if (shared->stopped) return;
+  QMetaObject::invokeMethod(
+      receiver_,
+      [shared, call = std::move(call)] {
+        {
+          std::lock_guard<std::mutex> check(shared->mutex);
+          if (shared->stopped) return;
+        }
+        call();
+      },
+      Qt::QueuedConnection);
+}
+
 void UiCallRelay::Stop() {
   std::lock_guard<std::mutex> lock(shared_->mutex);
   shared_->stopped = true;

@@ -26,6 +26,10 @@ class UiCallRelay {
   // Calls from one thread run in the order they were made.
   bool Run(const std::function<void()>& call);
 
+  // From any thread: queues `call` to the user-interface thread's event loop
+  // and returns at once. Dropped when the relay is stopped before it runs.
+  void Post(std::function<void()> call);
+
   // Releases every waiting thread and drops calls not yet run; later calls
   // from other threads return false at once. Call on the user-interface
   // thread.

@@ -8,6 +8,7 @@
 
 #include "albums/path_names.h"
 #include "albums/std_file_system.h"
+#include "support/icu_codepage.h"
 #include "tests/common/test_support.h"
 
 namespace weibo {
@@ -34,11 +35,50 @@ TEST(SafePathComponentTest, ReplacesWhatCouldEscapeOrFail) {
   EXPECT_EQ(SafePathComponent("lpt1.txt"), "lpt1_.txt");
   // A lead byte without its second byte is half a character.
   EXPECT_EQ(SafePathComponent(std::string("ab\xD5", 3)), "ab");
-  // Cut on a character boundary.
-  Text long_name;
-  for (int i = 0; i < 100; ++i) long_name += Gbk("张");
-  EXPECT_EQ(SafePathComponent(long_name), long_name.substr(0, kMaxComponentBytes));
-  EXPECT_EQ(SafePathComponent("a" + long_name).size(), kMaxComponentBytes - 1);
+}
+
+TEST(SafePathComponentTest, EuroSignIsOneCharacterOfItsOwn) {
+  // 0x80 must not take the byte after it along: "/", a control byte, a
+  // trailing space or dot after it is still seen.
+  EXPECT_EQ(SafePathComponent(Gbk("预算100€/人")), Gbk("预算100€_人"));
+  EXPECT_EQ(SafePathComponent(Gbk("旅行€/")), Gbk("旅行€_"));
+  EXPECT_EQ(SafePathComponent("\x80\x01"), "\x80_");
+  EXPECT_EQ(SafePathComponent("\x80 "), "\x80_");
+  EXPECT_EQ(SafePathComponent("\x80."), "\x80_");
+  // The separator after a folder ending in the euro sign stays a separator;
+  // after a lead byte with no trail byte, that byte is dropped instead.
+  EXPECT_EQ(ReplacePathSeparators(JoinPath("root\x80", "b"), "/"), "root\x80/b");
+  EXPECT_EQ(ReplacePathSeparators(JoinPath("root\xD5", "b"), "/"), "root/b");
+  EXPECT_EQ(JoinPath(Gbk("淺"), "b"), Gbk("淺") + "\\b");
+}
+
+TEST(SafePathComponentTest, CharactersTheCodePageLacksBecomeUnderscores) {
+  // An escaped emoji arrives as GB18030 bytes, an unescaped one as "?".
+  EXPECT_EQ(SafePathComponent("a\x94\x39\xFC\x36" "b?"), "a_b_");
+  // Bytes that begin no character; a lead byte at the very end is dropped.
+  EXPECT_EQ(SafePathComponent("\x95" "2\xFF" "c\xD5"), "_2_c");
+}
+
+TEST(SafePathComponentTest, LongNamesFitTheFileSystemOnceConverted) {
+  TempFolder temp;
+  StdFileSystem files;
+  Text chinese;
+  for (int i = 0; i < 100; ++i) chinese += Gbk("张");
+  Text emoji;
+  for (int i = 0; i < 80; ++i) emoji += "\x94\x39\xFC\x36";
+  const Text long_names[] = {Text(150, '\x80'), emoji, chinese, "a" + chinese, Text(300, 'x')};
+  for (const Text& name : long_names) {
+    const Text safe = SafePathComponent(name);
+    EXPECT_LE(CodePage936ToUtf8(safe).size(), kMaxComponentBytes) << name;
+    const Text folder = JoinPath(temp.text(), safe);
+    EXPECT_TRUE(files.CreateFolder(folder)) << name;
+    EXPECT_TRUE(files.ReplaceFile(JoinPath(folder, safe), "x")) << name;
+  }
+  // Cut on a character boundary: 3 bytes counted for each Chinese character.
+  EXPECT_EQ(SafePathComponent(chinese), chinese.substr(0, kMaxComponentBytes / 3 * 2));
+  EXPECT_EQ(SafePathComponent("a" + chinese), "a" + chinese.substr(0, 74 * 2));
+  EXPECT_EQ(SafePathComponent(Text(300, 'x')).size(), kMaxComponentBytes);
+  EXPECT_EQ(SafePathComponent(emoji), Text(80, '_'));
 }
 
 TEST(StdFileSystemTest, CreatesFoldersAndReplacesFilesWhole) {

@@ -17,6 +17,7 @@
 #include <QToolButton>
 #include <QTemporaryDir>
 #include <QtTest/QTest>
+#include <algorithm>
 #include <atomic>
 #include <thread>
 
@@ -94,12 +95,38 @@ TEST_F(WindowsTest, SignInWindowTextsAndPictureBox) {
   EXPECT_TRUE(picture->pixmap().isNull());
 }
 
+// Handling the waiting events draws a new label text at once: the sign-in
+// relies on it to show its success text before the login blocks the window.
+TEST_F(WindowsTest, ProcessingPendingMessagesDrawsTheLabel) {
+  struct PaintCount : QObject {
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+      paints += event->type() == QEvent::Paint ? 1 : 0;
+      return false;
+    }
+  } counter;
+  ops_->LoadWindow(WindowId::kSignIn);
+  ASSERT_TRUE(ProcessUntil([&] { return !log_.events.empty(); }));
+  auto* label = ops_->SignIn()->findChild<QLabel*>(U("标签1"));
+  ASSERT_NE(label, nullptr);
+  label->installEventFilter(&counter);
+  ops_->SetLabelText(kSignInTitle);
+  EXPECT_EQ(counter.paints, 0);
+  ops_->ProcessPendingMessages();
+  EXPECT_GE(counter.paints, 1);
+  label->removeEventFilter(&counter);
+}
+
 TEST_F(WindowsTest, MainWindowTextsMenusAndToolBar) {
   ops_->LoadWindow(WindowId::kMain);
   MainWindow* window = ops_->Main();
   ASSERT_NE(window, nullptr);
   ExpectFixedWindow(window);
-  EXPECT_EQ(window->windowTitle(), QString());
+  // The title is empty, and so is the caption: Qt would show the program's
+  // name for an empty one, so it gets a blank one instead.
+  EXPECT_EQ(ops_->Title(WindowId::kMain), "");
+  EXPECT_FALSE(window->windowTitle().isEmpty());
+  EXPECT_TRUE(window->windowTitle().trimmed().isEmpty());
   EXPECT_EQ(window->StatusText(), U("状态:请选中相册点击鼠标右键下载"));
 
   const auto groups = window->menuBar()->actions();
@@ -153,6 +180,10 @@ TEST_F(WindowsTest, EventsReachTheSinkAndDestroyingDoesNotClose) {
   QPointer<MainWindow> first = ops_->Main();
   ops_->SetTitle(WindowId::kMain, "abc - \xCE\xA2\xCF\xE0\xB2\xE1");  // abc - 微相册
   EXPECT_EQ(first->windowTitle(), U("abc - 微相册"));
+  ops_->SetTitle(WindowId::kMain, "");
+  EXPECT_EQ(ops_->Title(WindowId::kMain), "");
+  EXPECT_FALSE(first->windowTitle().isEmpty());
+  EXPECT_TRUE(first->windowTitle().trimmed().isEmpty());
   ops_->DestroyWindow(WindowId::kMain);
   EXPECT_FALSE(ops_->IsVisible(WindowId::kMain));
   ASSERT_TRUE(ProcessUntil([&] { return first.isNull(); }));
@@ -188,6 +219,35 @@ TEST_F(WindowsTest, AlbumViewItemsIconsAndSelection) {
   ops_->ClearItems();
   EXPECT_EQ(albums->count(), 0);
   EXPECT_EQ(ops_->SelectedIndex(), -1);
+}
+
+// Chosen with the keyboard while the command greys the group out and in
+// again, as the download commands do: each popup still opens with no item
+// highlighted, so two steps down always reach the second item.
+TEST_F(WindowsTest, PopupOpensWithNoItemHighlighted) {
+  struct DownloadLike : EventLog {
+    QtWindowOps* ops = nullptr;
+    void OnMenuItem(MenuItem item) override {
+      EventLog::OnMenuItem(item);
+      ops->SetDisabled(Control::kAlbumMenu, true);
+      ops->SetDisabled(Control::kAlbumMenu, false);
+    }
+  } sink;
+  sink.ops = ops_.get();
+  ops_->SetEventSink(&sink);
+  ops_->LoadWindow(WindowId::kMain);
+  QMenu* popup = ops_->Main()->AlbumMenu();
+  for (int round = 0; round < 3; ++round) {
+    ops_->PopupAlbumMenu();
+    ASSERT_TRUE(ProcessUntil([&] { return popup->isVisible(); }));
+    EXPECT_EQ(popup->activeAction(), nullptr) << round;
+    QTest::keyClick(popup, Qt::Key_Down);
+    QTest::keyClick(popup, Qt::Key_Down);
+    QTest::keyClick(popup, Qt::Key_Return);
+    ASSERT_TRUE(ProcessUntil([&] { return !popup->isVisible(); }));
+  }
+  const std::string high = "menu " + std::to_string(static_cast<int>(MenuItem::kDownloadHigh));
+  EXPECT_EQ(std::count(sink.events.begin(), sink.events.end(), high), 3);
 }
 
 QStringList Captions(QMessageBox* box) {
@@ -283,6 +343,32 @@ TEST_F(StatusTest, WorkersSetTheStatusTextThroughTheUserInterfaceThread) {
 
   windows_.SetStatusText(0, "ui");  // on the user-interface thread: at once
   EXPECT_EQ(windows_.Main()->StatusText(), U("ui"));
+}
+
+TEST_F(StatusTest, PostedCallsRunInOrderOnTheUserInterfaceThreadUntilStopped) {
+  std::vector<int> ran;  // touched only by the user-interface thread
+  const std::thread::id ui_thread = std::this_thread::get_id();
+  std::atomic<bool> all_on_ui{true};
+  std::thread worker([&] {
+    for (int i = 0; i < 20; ++i) {
+      windows_.PostToUiThread([&, i] {
+        if (std::this_thread::get_id() != ui_thread) all_on_ui = false;
+        ran.push_back(i);
+      });
+    }
+  });
+  worker.join();  // posting never waits for the user-interface thread
+  EXPECT_TRUE(ran.empty());
+  windows_.ProcessPendingMessages();
+  ASSERT_EQ(ran.size(), 20U);
+  for (int i = 0; i < 20; ++i) EXPECT_EQ(ran[i], i);
+  EXPECT_TRUE(all_on_ui);
+
+  windows_.PostToUiThread([&] { ran.push_back(-1); });
+  windows_.StopStatusUpdates();
+  windows_.PostToUiThread([&] { ran.push_back(-2); });
+  windows_.ProcessPendingMessages();
+  EXPECT_EQ(ran.size(), 20U);
 }
 
 TEST_F(StatusTest, StoppingReleasesAWorkerWhileTheUserInterfaceThreadWaitsForIt) {

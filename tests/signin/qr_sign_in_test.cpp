@@ -9,6 +9,7 @@
 #include <memory>
 #include <regex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/program.h"
@@ -52,8 +53,10 @@ ByteArray Poll(const std::string& retcode, const std::string& msg, const std::st
 
 // The UTF-8 texts the service sends and their code page 936 forms.
 const char kUnusedUtf8[] = "\xE6\x9C\xAA\xE4\xBD\xBF\xE7\x94\xA8";               // 未使用
-const char kScannedUtf8[] = "\xE6\x88\x90\xE5\x8A\x9F\xE6\x89\xAB\xE6\x8F\x8F";  // 成功扫描
-const char kScannedGbk[] = "\xB3\xC9\xB9\xA6\xC9\xA8\xC3\xE8";                   // 成功扫描
+// 成功扫描(待确认)
+const char kScannedUtf8[] =
+    "\xE6\x88\x90\xE5\x8A\x9F\xE6\x89\xAB\xE6\x8F\x8F(\xE5\xBE\x85\xE7\xA1\xAE\xE8\xAE\xA4)";
+const char kScannedGbk[] = "\xB3\xC9\xB9\xA6\xC9\xA8\xC3\xE8(\xB4\xFD\xC8\xB7\xC8\xCF)";
 const char kExpiredUtf8[] =
     "\xE4\xBA\x8C\xE7\xBB\xB4\xE7\xA0\x81\xE5\xB7\xB2\xE8\xBF\x87\xE6\x9C\x9F";  // 二维码已过期
 
@@ -150,12 +153,16 @@ TEST_F(QrSignInTest, ConfirmedCodeLogsInVisitsTheDomainsAndOpensTheMainWindow) {
   }
   EXPECT_FALSE(TextContains(state_->cookie_jar, "LOGIN")) << state_->cookie_jar;
 
-  // The first poll follows the picture at once; events are handled only after
-  // a poll reply. The label changes on the scanned code and on success only.
+  // The first poll follows the picture at once; events are handled after
+  // each poll reply, and once more when the success text is up, so that it is
+  // drawn before the login and the visits block the window. The label changes
+  // on the scanned code (its text read whole, parentheses and all) and on
+  // success only.
   ASSERT_FALSE(seen.empty());
   EXPECT_EQ(seen.front().first, 3U);
-  for (const auto& [sent, label] : seen) {
-    EXPECT_EQ(label, sent <= 4 ? Text() : Text(kScannedGbk)) << sent;
+  EXPECT_EQ(seen.back(), std::make_pair(std::size_t{5}, Text(kSignInSucceeded)));
+  for (std::size_t i = 0; i + 1 < seen.size(); ++i) {
+    EXPECT_EQ(seen[i].second, seen[i].first <= 4 ? Text() : Text(kScannedGbk)) << seen[i].first;
   }
   EXPECT_EQ(CallCount("SetLabelText"), 2);
   EXPECT_EQ(windows_.LabelText(), kSignInSucceeded);
@@ -188,7 +195,7 @@ TEST_F(QrSignInTest, ExpiredCodeStartsOverWithANewOne) {
 
 TEST_F(QrSignInTest, EmptyMessageEndsTheSignInAndOtherRepliesKeepPolling) {
   EnqueueQrCodeAndPicture("Q1");
-  server_.Enqueue(Poll("50114002", "a)b"));           // cut at the ")": unreadable
+  server_.Enqueue(Reply("STK_1({\"retcode\":50114002,\"msg\":\"x\"}"));  // cut short
   server_.Enqueue(Jsonp(R"({"retcode":50114002})"));  // no "msg": reads "0"
   server_.Enqueue(Poll("50114003", "unknown"));       // another code
   server_.Enqueue(Reply(""));                         // an empty reply
@@ -272,12 +279,21 @@ TEST(JsonpBody, UnwrapsTheFirstValue) {
   EXPECT_EQ(JsonpBody("try{cb({\"a\":1})}catch(e){}"), "{\"a\":1}");
   EXPECT_EQ(JsonpBody("a(b(c(d)e)"), "c(d");
 
-  // A ")" inside a JSON string cuts the body there, so it no longer parses.
-  const Text cut = JsonpBody("cb({\"msg\":\"a)b\",\"retcode\":1})");
-  EXPECT_EQ(cut, "{\"msg\":\"a");
+  // Parentheses inside JSON strings belong to the body: a confirmation
+  // whose "msg" is 登录成功(手机已确认) is read whole.
+  const Text message = "\xB5\xC7\xC2\xBC\xB3\xC9\xB9\xA6(\xCA\xD6\xBB\xFA\xD2\xD1\xC8\xB7\xC8\xCF)";
+  const Text json = "{\"retcode\":20000000,\"msg\":\"" + message + "\"}";
+  EXPECT_EQ(JsonpBody("STK_17000000000001(" + json + ");"), json);
   JsonNode document;
-  EXPECT_FALSE(JsonParse(document, cut));
-  EXPECT_EQ(JsonText(JsonMember(document, "retcode")), "0");
+  EXPECT_TRUE(JsonParse(document, JsonpBody("STK_1(" + json + ")")));
+  EXPECT_EQ(JsonText(JsonMember(document, "msg")), message);
+  EXPECT_EQ(JsonText(JsonMember(document, "retcode")), "20000000");
+
+  // Escaped quotes and backslashes do not end a string; a "(" in a string
+  // does not move the start.
+  EXPECT_EQ(JsonpBody(R"j(cb({"m":"(say \")\"","p":"C:\\"}) // (x))j"),
+            R"j({"m":"(say \")\"","p":"C:\\"})j");
+  EXPECT_EQ(JsonpBody(R"(cb({"m":"a)b","n":"(c"});)"), R"({"m":"a)b","n":"(c"})");
 }
 
 TEST(JsonpBody, EmptyWithoutBothParentheses) {
@@ -286,13 +302,17 @@ TEST(JsonpBody, EmptyWithoutBothParentheses) {
   EXPECT_EQ(JsonpBody("cb({\"retcode\":1}"), "");
   EXPECT_EQ(JsonpBody(")cb("), "");
   EXPECT_EQ(JsonpBody("cb("), "");
+  EXPECT_EQ(JsonpBody("cb({\"msg\":\"never closed)"), "");
 }
 
 TEST(JsonpBody, StepsOverTwoByteCharacters) {
-  // In "\x81(" and "\x81)" the parenthesis is the second byte of a character.
+  // A parenthesis can never be the second byte of a character: after a lead
+  // byte it still counts. D6 D0 is one character.
   EXPECT_EQ(JsonpBody("\x81(cb(1)"), "1");
-  EXPECT_EQ(JsonpBody("cb(\xD6\xD0\x81)2)"), "\xD6\xD0\x81)2");
-  EXPECT_EQ(JsonpBody("\x81(\x81)"), "");
+  EXPECT_EQ(JsonpBody("cb(\xD6\xD0\x81)2)"), "\xD6\xD0\x81");
+  EXPECT_EQ(JsonpBody("\x81(\x81)"), "\x81");
+  // 淺 ends in the byte 0x5C, which is no escape of the quote after it.
+  EXPECT_EQ(JsonpBody("cb({\"m\":\"\x9C\x5C\"})"), "{\"m\":\"\x9C\x5C\"}");
 }
 
 TEST(CallbackStamp, TimestampFollowedByTwoMillisecondDigits) {

@@ -36,6 +36,30 @@ TEST(TextFind, StepsOverTwoByteCharactersAndFoldsCaseWhenAsked) {
   EXPECT_EQ(AsciiUpper("abc" + kQian), "ABC" + kQian);
 }
 
+TEST(TextFind, OnlyALeadByteBeforeATrailByteMakesATwoByteCharacter) {
+  // 0x80 is the euro sign, a character of its own: the byte after it is
+  // never swallowed, whatever it is.
+  EXPECT_EQ(CharLength("\x80\x80", 0), 1u);
+  EXPECT_EQ(TextFind("\x80;x", ";"), 2);
+  EXPECT_EQ(TextFind("\x80\\", "\\"), 2);
+  EXPECT_EQ(TextFind("\x80\xA1\xA1", "\xA1\xA1"), 2);
+  EXPECT_EQ(TrimSpaces("\x80 "), "\x80");
+  EXPECT_EQ(TrimSpaces("\x80\xA1\xA1"), "\x80");
+  EXPECT_EQ(TextToInteger("\x80" "5"), 0);
+  // A lead byte before a byte that cannot trail it, and 0xFF, stand alone.
+  EXPECT_EQ(TextFind("\x81;\x81\x7F", ";"), 2);
+  EXPECT_EQ(TextFind("\x81;\x81\x7F", "\x7F"), 4);
+  EXPECT_EQ(TextFind("\xFF" "A", "A"), 2);
+  EXPECT_EQ(RemoveSpaces("\xFE a"), "\xFE" "a");
+  // A lead byte before a trail byte still hides it: 81 40 and 81 FE.
+  EXPECT_EQ(TextFind("\x81@", "@"), -1);
+  EXPECT_EQ(TextFind("\x81\xFE\xFE", "\xFE"), 3);
+  // A GB18030 four-byte sequence (an emoji) is recognised by its shape only.
+  EXPECT_TRUE(IsFourByteSequence("x\x94\x39\xFC\x36", 1));
+  EXPECT_FALSE(IsFourByteSequence("\x94\x39\xFC", 0));
+  EXPECT_FALSE(IsFourByteSequence("\x80\x39\xFC\x36", 0));
+}
+
 TEST(TrimSpaces, RemovesAsciiAndFullWidthSpacesOnly) {
   EXPECT_EQ(TrimSpaces(kFullSpace + " a b" + kFullSpace), "a b");
   EXPECT_EQ(TrimSpaces("\ta\r\n"), "\ta\r\n");

@@ -31,17 +31,14 @@ TEST(HeaderTextTest, SplitTextKeepsInnerEmptyPiecesAndDropsTrailingOne) {
   EXPECT_EQ(SplitText("", ";"), Pieces{});
   EXPECT_EQ(SplitText("a;;b;", ";"), (Pieces{"a", "", "b"}));
   EXPECT_EQ(SplitText(";", ";"), Pieces{""});
-  // Character by character: B0 3B is one character, its ";" is no separator.
-  EXPECT_EQ(SplitText("x\xB0;y;z", ";"), (Pieces{"x\xB0;y", "z"}));
+  // Character by character: B0 40 is one character, its "@" is no separator.
+  EXPECT_EQ(SplitText("x\xB0@y@z", "@"), (Pieces{"x\xB0@y", "z"}));
 }
 
 TEST(HeaderTextTest, SplitBytesSeesSeparatorAfterHighByte) {
   const Text block = "HTTP/1.1 200 OK\r\nX-Name: \xD6\xD0\xB0\r\nSet-Cookie: k=v\r\n\r\n";
   EXPECT_EQ(SplitBytes(block, "\r\n"),
             (Pieces{"HTTP/1.1 200 OK", "X-Name: \xD6\xD0\xB0", "Set-Cookie: k=v", ""}));
-  // The character-stepping split merges those two lines: that is why header
-  // blocks are split as bytes.
-  EXPECT_EQ(SplitText(block, "\r\n").size(), 3u);
   EXPECT_EQ(SplitBytes("", "\r\n"), Pieces{});
 }
 
@@ -80,6 +77,18 @@ TEST(CookieJarTest, MergePutsFreshCookiesFirstAndDropsDeleted) {
   EXPECT_EQ(Merge("; y=2; a=1", ""), "; y=2; a=1");
 }
 
+TEST(CookieJarTest, ValuesEndingInHighBytesKeepTheirEntriesApart) {
+  // A value ending in a byte of 0x81 or more before ";" or "=" stays one
+  // entry: merged twice into b=1 it must not swallow the next cookie.
+  const Text fresh = ExtractSetCookies({"Set-Cookie: a=\xF4", "Set-Cookie: c=\x80; path=/"});
+  EXPECT_EQ(fresh, "a=\xF4; c=\x80");
+  const Text once = Merge("b=1", fresh);
+  EXPECT_EQ(once, "a=\xF4; c=\x80; b=1");
+  EXPECT_EQ(Merge(once, "a=\xF4"), "a=\xF4; c=\x80; b=1");
+  EXPECT_EQ(Merge("n\xB0=1; n\xB0=2; x=\xFE; y=deleted", "x=2"), "x=2; n\xB0=1");
+  EXPECT_EQ(CookieName("n\xF4=v"), "n\xF4");
+}
+
 TEST(CookieJarTest, MergeRemovesSpacesFromBothArguments) {
   Text jar = "a = 1 2;  b=\xA1\xA1x";
   Text fresh = " c = 3 ; d=4 ";
@@ -115,6 +124,22 @@ TEST(Encodings, CharactersTheCodePageLacksBecomeQuestionMarks) {
   // Characters with a best-fit match take it: superscript two, the yen sign.
   EXPECT_EQ(Utf8ToGbk("x\xC2\xB2 \xC2\xA5"), "x2 \xA3\xA4");
   EXPECT_EQ(Utf16ToGbk(ByteArray("a\0\x00\xD8" "b\0", 6)), "a?b");  // a lone surrogate
+}
+
+TEST(Encodings, NoPrintableCharacterBecomesAControlByte) {
+  // The half-width arrows, square and circle (U+FFE9 to U+FFEE) have
+  // best-fit matches among the control bytes; they must not be used.
+  const Text text = Utf8ToGbk("a\xEF\xBF\xA9\xEF\xBF\xAA\xEF\xBF\xAB\xEF\xBF\xAC"
+                              "\xEF\xBF\xAD\xEF\xBF\xAE" "b");
+  for (char byte : text) {
+    EXPECT_FALSE(static_cast<unsigned char>(byte) < 0x20 || byte == 0x7F) << int(byte);
+  }
+  EXPECT_EQ(text.substr(0, 5), "a????");
+  EXPECT_EQ(text.back(), 'b');
+  // Control characters themselves and best-fit matches that are no control
+  // bytes are kept, also in a text that needs the replacement.
+  EXPECT_EQ(Utf8ToGbk("\t\xC2\xB2\xEF\xBF\xA9\r\n\x1B" + kChineseUtf8),
+            "\t2?\r\n\x1B" + kChineseGbk);
 }
 
 TEST(Encodings, CombiningMarksComposeWhereTheCodePageHasTheResult) {

@@ -6,6 +6,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <thread>
 
@@ -354,6 +355,163 @@ TEST_F(HttpRequestTest, StalledServerIsAbandoned) {
             "");
   EXPECT_EQ(raw, head);
   EXPECT_EQ(jar, "s=1; a=1");
+}
+
+// A server on 127.0.0.1 that answers one request with a header block and
+// then trickles its body a byte at a time, `pause` apart.
+class TrickleServer {
+ public:
+  TrickleServer(Text head, Text body, std::chrono::milliseconds pause) {
+    listener_ = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        listen(listener_, 1) != 0 ||
+        getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+      std::abort();
+    }
+    port_ = ntohs(address.sin_port);
+    thread_ = std::thread([this, head, body, pause] { Serve(head, body, pause); });
+  }
+  ~TrickleServer() {
+    stop_ = true;
+    shutdown(listener_, SHUT_RDWR);
+    thread_.join();
+    close(listener_);
+  }
+  Text Url() const { return "http://127.0.0.1:" + std::to_string(port_) + "/slow"; }
+
+ private:
+  void Serve(const Text& head, const Text& body, std::chrono::milliseconds pause) {
+    int connection = accept(listener_, nullptr, nullptr);
+    if (connection < 0) return;
+    Text request;
+    char buffer[1024];
+    while (request.find("\r\n\r\n") == Text::npos) {
+      ssize_t got = recv(connection, buffer, sizeof buffer, 0);
+      if (got <= 0) break;
+      request.append(buffer, static_cast<std::size_t>(got));
+    }
+    bool open = send(connection, head.data(), head.size(), MSG_NOSIGNAL) > 0;
+    for (std::size_t i = 0; open && !stop_ && i < body.size(); ++i) {
+      std::this_thread::sleep_for(pause);
+      open = send(connection, body.data() + i, 1, MSG_NOSIGNAL) == 1;
+    }
+    close(connection);
+  }
+
+  int listener_ = -1;
+  int port_ = 0;
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+};
+
+TEST(CurlTransportTest, TransferBelowTheMinimalSpeedIsAbandoned) {
+  TransportLimits limits = Limits(5s);  // the trickle keeps the idle time-out away
+  limits.min_bytes_per_second = 1024;
+  limits.min_speed_window = 1s;
+  CurlTransport transport(limits);
+  // 40 bytes at 10 a second would take 4 s to arrive whole.
+  const Text body(40, 't');
+  TrickleServer slow("HTTP/1.1 200 OK\r\nSet-Cookie: s=1\r\nContent-Length: 40\r\n\r\n", body,
+                     100ms);
+  Text jar = "a=1";
+  Text raw;
+  EXPECT_EQ(HttpRequestVia(transport, slow.Url(), 0, "", &jar, nullptr, nullptr, nullptr, false,
+                           nullptr, std::nullopt, &raw),
+            "");
+  EXPECT_TRUE(TextContains(raw, "Content-Length: 40"));
+  EXPECT_EQ(jar, "s=1; a=1");
+  // A reply that arrives at once passes the same limits.
+  LoopbackServer fast;
+  fast.Enqueue(MakeReply("200 OK", {}, Text(200'000, 'f')));
+  EXPECT_EQ(HttpRequestVia(transport, fast.Url("/fast")), Text(200'000, 'f'));
+}
+
+// A transport that records each request and answers with scripted replies.
+class ScriptedTransport : public HttpTransport {
+ public:
+  void Add(int status, const Text& redirect_url, const ByteArray& body) {
+    TransportReply reply;
+    reply.outcome = TransportOutcome::kComplete;
+    reply.status = status;
+    reply.redirect_url = redirect_url;
+    reply.header_blocks = {"HTTP/1.1 " + std::to_string(status) + " X\r\nLocation: " +
+                           redirect_url + "\r\nSet-Cookie: h" + std::to_string(replies_.size()) +
+                           "=1; path=/\r\n\r\n"};
+    reply.body = body;
+    replies_.push_back(reply);
+  }
+  TransportReply Exchange(const TransportRequest& request) override {
+    requests.push_back(request);
+    if (requests.size() > replies_.size()) {
+      TransportReply failed;
+      failed.outcome = TransportOutcome::kFailed;
+      return failed;
+    }
+    return replies_[requests.size() - 1];
+  }
+  std::vector<TransportRequest> requests;
+
+ private:
+  std::vector<TransportReply> replies_;
+};
+
+TEST(HttpRequestRedirectTest, FromHttpsToPlainHttpIsRefused) {
+  // https to http: the Cookie line would go out in the clear; not followed.
+  ScriptedTransport downgrade;
+  downgrade.Add(302, "http://photo.example/p", "moved");
+  downgrade.Add(200, "", "plain");
+  Text jar = "sid=secret";
+  Text location;
+  EXPECT_EQ(HttpRequestVia(downgrade, "https://login.example/a", 0, "", &jar, nullptr, nullptr,
+                           &location),
+            "");
+  ASSERT_EQ(downgrade.requests.size(), 1u);
+  EXPECT_EQ(location, "http://photo.example/p");
+  EXPECT_EQ(jar, "h0=1; sid=secret");  // what arrived is still merged
+
+  // Upgrades and https to https are followed; so is http to http.
+  for (const auto& [from, to] : {std::pair<Text, Text>{"http://a.example/", "https://b.example/"},
+                                 {"https://a.example/", "https://b.example/x"},
+                                 {"http://a.example/", "http://b.example/"}}) {
+    ScriptedTransport chain;
+    chain.Add(301, to, "moved");
+    chain.Add(200, "", "final");
+    EXPECT_EQ(HttpRequestVia(chain, from), "final") << from << " -> " << to;
+    ASSERT_EQ(chain.requests.size(), 2u);
+    EXPECT_EQ(chain.requests[1].secure, to.rfind("https", 0) == 0);
+  }
+  // Asked not to follow, the caller gets the redirect reply itself.
+  ScriptedTransport returned;
+  returned.Add(302, "http://photo.example/p", "moved");
+  EXPECT_EQ(HttpRequestVia(returned, "https://login.example/a", 0, "", nullptr, nullptr, nullptr,
+                           nullptr, /*no_redirect=*/true),
+            "moved");
+}
+
+TEST_F(HttpRequestTest, ChunkedTrailersStayOutOfTheHeaderBlockAndTheJar) {
+  const Text head =
+      "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\nTrailer: X-Trail\r\n"
+      "Set-Cookie: h=1\r\n\r\n";
+  server_.Enqueue(head + "4\r\nbody\r\n3\r\n \xB0\x80\r\n0\r\nSet-Cookie: t=1\r\n"
+                  "X-Trail: HTTP/1.1 200 OK\r\nLocation: http://trailer.example/\r\n\r\n");
+  Call call;
+  call.jar = "a=1";
+  EXPECT_EQ(Run(call, server_.Url("/chunked")), "body \xB0\x80");
+  EXPECT_EQ(call.raw_headers, head);
+  EXPECT_EQ(call.jar, "h=1; a=1");
+  EXPECT_EQ(call.new_cookies, "h=1");
+  EXPECT_EQ(call.location, head);
+  // An interim reply before the final one: the final block is reported.
+  const Text interim = "HTTP/1.1 100 Continue\r\n\r\n";
+  server_.Enqueue(interim + head + "0\r\nSet-Cookie: t=2\r\n\r\n");
+  Call after_interim;
+  EXPECT_EQ(Run(after_interim, server_.Url("/interim")), "");
+  EXPECT_EQ(after_interim.raw_headers, head);
+  EXPECT_EQ(after_interim.jar, "h=1");
 }
 
 TEST(UrlTest, HostPortAndPathFollowTheTextRules) {
