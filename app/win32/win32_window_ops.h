@@ -45,9 +45,8 @@ class Win32WindowOps : public WindowOps {
   // Runs the message loop until WM_QUIT; returns its exit code.
   int RunMessageLoop();
 
-  // Queues `call` to the user-interface thread and returns at once; calls run
-  // in order; dropped after StopStatusUpdates. Any thread.
-  void PostToUiThread(std::function<void()> call);
+  // Through a hidden message-only window (see UiCallQueue).
+  void PostToUiThread(std::function<void()> call) override;
 
   void LoadWindow(WindowId window) override;
   void DestroyWindow(WindowId window) override;
