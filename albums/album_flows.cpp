@@ -6,7 +6,7 @@
 namespace weibo {
 
 void InstallAlbumFlows(FlowHooks* hooks) {
-  hooks->resolve_profile = ResolveProfile;
+  hooks->resolve_profile = [](const FlowContext& context) { StartProfileLookup(context); };
   hooks->ask_for_profile = AskForProfile;
   hooks->show_downloads = ShowDownloads;
   hooks->download_album = DownloadAlbum;

@@ -29,9 +29,10 @@ struct FlowHooks {
   // The QR-code sign-in, run by the sign-in window's first activation. Hides
   // the sign-in window and loads the main window when it succeeds.
   std::function<void(const FlowContext&)> qr_sign_in;
-  // Resolves state->profile_address and lists that user's albums; true when
-  // the user was found.
-  std::function<bool(const FlowContext&)> resolve_profile;
+  // Starts resolving state->profile_address and returns without waiting; the
+  // user's albums (or the message that no user was found) follow from the
+  // event loop.
+  std::function<void(const FlowContext&)> resolve_profile;
   // Command 开始分析: asks for a profile address and resolves it.
   std::function<void(const FlowContext&)> ask_for_profile;
   // Command 查看下载: shows the current user's download folder.

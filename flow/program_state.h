@@ -13,6 +13,7 @@
 // guarded by the code that shares them.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <vector>
@@ -58,6 +59,15 @@ struct ProgramState {
 
   // The pool that runs page downloads; constructed, not running.
   WorkerPool pool;
+
+  // Profile lookups and album lists run on their own workers, so that a full
+  // download queue never holds them up; the first lookup starts the pool.
+  // Created, posted to and destroyed on the user-interface thread only.
+  WorkerPool lookup_pool;
+  // The number of the latest lookup. The user-interface thread raises it to
+  // start one; a lookup whose number is no longer the latest has been
+  // overtaken, and its workers and results give up.
+  std::atomic<std::uint64_t> lookup_serial = 0;
 
   // Set when the image layer has been started.
   bool imaging_started = false;

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QPixmap>
+#include <QScrollBar>
 
 #include "app/qt/gbk_text.h"
 #include "app/qt/input_box.h"
@@ -157,7 +158,13 @@ void QtWindowOps::PostToUiThread(std::function<void()> call) {
 }
 
 void QtWindowOps::ClearItems() {
-  if (main_ != nullptr) main_->Albums()->clear();
+  if (main_ == nullptr) return;
+  AlbumView* albums = main_->Albums();
+  albums->clear();
+  // The view lays its items out later and would keep the old scroll offset
+  // for the items that follow: a new list starts at the top.
+  albums->verticalScrollBar()->setValue(0);
+  albums->horizontalScrollBar()->setValue(0);
 }
 
 void QtWindowOps::SetLargeIconList(const ImageList& list) {

@@ -5,10 +5,17 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <future>
 #include <map>
 #include <memory>
 #include <regex>
+#include <thread>
 
+#include "albums/album_download.h"
+#include "albums/path_names.h"
 #include "albums/placeholder_cover.h"
 #include "albums/profile_value.h"
 #include "flow/recording_window_ops.h"
@@ -35,6 +42,27 @@ Text AlbumListJson(const std::vector<Text>& albums) {
          R"(,"album_list":[)" + list + "]}}";
 }
 
+// A 24-bit BMP `width` pixels wide and one pixel high: a distinct cover
+// for every width.
+ByteArray OneRowBmp(int width) {
+  const int row = (width * 3 + 3) / 4 * 4;
+  auto le = [](ByteArray& out, std::uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+  };
+  ByteArray bmp = "BM";
+  le(bmp, static_cast<std::uint32_t>(54 + row), 4);
+  le(bmp, 0, 4);
+  le(bmp, 54, 4);
+  le(bmp, 40, 4);
+  le(bmp, static_cast<std::uint32_t>(width), 4);
+  le(bmp, 1, 4);
+  le(bmp, 1, 2);
+  le(bmp, 24, 2);
+  for (int i = 0; i < 6; ++i) le(bmp, 0, 4);
+  for (int x = 0; x < row; ++x) bmp.push_back(static_cast<char>(x * 37 + width));
+  return bmp;
+}
+
 class AlbumListTest : public ::testing::Test {
  protected:
   AlbumListTest() : shell_(temp_.text()) {
@@ -47,12 +75,27 @@ class AlbumListTest : public ::testing::Test {
       const Text target = RequestTarget(request);
       const Text path = target.substr(0, target.find('?'));
       const bool list = path == "/albums/get_all";
+      if (list && hold_lists_) lists_released_.wait_for(std::chrono::seconds(10));
+      if (path.starts_with("/cover/")) {
+        return MakeReply("200 OK", {"Content-Type: image/bmp"},
+                         OneRowBmp(static_cast<int>(TextToInteger(path.substr(7)))));
+      }
       const std::map<Text, ByteArray>& table = list ? albums_ : routes_;
       auto found = table.find(list ? QueryValue(target, "uid") : path);
       if (found != table.end()) return found->second;
       return list ? MakeReply("200 OK", {}, R"({"result":false,"data":null})")
                   : MakeReply("404 Not Found", {}, "");
     });
+  }
+
+  ~AlbumListTest() override {
+    // No lookup task may outlive the windows and servers it uses.
+    ReleaseLists();
+    state_->lookup_pool.Destroy();
+    state_->pool.Destroy();
+    while (state_->lookup_pool.LiveWorkers() + state_->pool.LiveWorkers() > 0) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
   }
 
   void ServeProfile(const Text& path, const Text& page, std::vector<Text> headers = {}) {
@@ -74,6 +117,16 @@ class AlbumListTest : public ::testing::Test {
     state_->profile_address = "http://" + server_.HostPort() + path;
     return ResolveProfile(Context());
   }
+  // Runs the calls posted to the user-interface thread until `done` holds;
+  // false after ten seconds.
+  bool PumpUntil(const std::function<bool()>& done) {
+    for (int i = 0; i < 10000; ++i) {
+      windows_.RunPostedCalls();
+      if (done()) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return false;
+  }
   // The first request whose target begins with `prefix`.
   ByteArray RequestTo(const Text& prefix) const {
     for (const ByteArray& request : server_.Requests()) {
@@ -93,6 +146,15 @@ class AlbumListTest : public ::testing::Test {
   ByteArray cover_bmp_ = PlaceholderCoverIcon();
   std::map<Text, ByteArray> routes_;  // path -> reply
   std::map<Text, ByteArray> albums_;  // uid -> album list reply
+  // While hold_lists_ is set, album list requests wait for ReleaseLists().
+  std::atomic<bool> hold_lists_ = false;
+  std::promise<void> release_lists_;
+  std::shared_future<void> lists_released_ = release_lists_.get_future().share();
+  bool lists_release_sent_ = false;
+  void ReleaseLists() {
+    if (!lists_release_sent_) release_lists_.set_value();
+    lists_release_sent_ = true;
+  }
 };
 
 TEST(ValueBetweenMarkersTest, FirstValueWithOneReanchoring) {
@@ -137,22 +199,46 @@ TEST_F(AlbumListTest, ResolvesProfileListsAlbumsAndMergesCookies) {
             "\xFF\xD8");  // covers become JPEG
 }
 
-TEST_F(AlbumListTest, MissingProfileValueOrBrokenListKeepsOrEmptiesTheView) {
+TEST_F(AlbumListTest, AFailedLookupKeepsThePreviousUserCurrent) {
   ServeProfile("/first", ProfilePage("111", "first"));
   ServeProfile("/no-nick", "<script>" + Text(kOid) + "222'; </script>");
-  ServeAlbums("111", {Album("a", 1)});
+  ServeProfile("/mistyped", "<html>no such page</html>");
+  ServeAlbums("111", {Album("a", 40)});
   ASSERT_TRUE(Resolve("/first"));
+  const Text root = state_->download_root;
   const std::size_t requests_before = server_.Requests().size();
 
   EXPECT_FALSE(Resolve("/no-nick"));
-  ASSERT_EQ(windows_.MessageBoxes().size(), 1u);
-  EXPECT_EQ(windows_.MessageBoxes()[0].text, "onick or oid");
-  EXPECT_EQ(windows_.MessageBoxes()[0].title, "erro");
-  EXPECT_EQ(windows_.MessageBoxes()[0].flags, 0);
-  EXPECT_EQ(state_->user_id, "222");  // stored although the nickname is missing
+  EXPECT_FALSE(Resolve("/mistyped"));
+  ASSERT_EQ(windows_.MessageBoxes().size(), 2u);
+  for (const RecordingWindowOps::MessageBoxCall& box : windows_.MessageBoxes()) {
+    EXPECT_EQ(box.text, "onick or oid");
+    EXPECT_EQ(box.title, "erro");
+    EXPECT_EQ(box.flags, 0);
+  }
+  EXPECT_EQ(server_.Requests().size(), requests_before + 2);  // no album request
+  // The user on screen is still the current one, in every value.
+  EXPECT_EQ(state_->user_id, "111");
+  EXPECT_EQ(state_->nickname, "first");
+  EXPECT_EQ(state_->download_root, root);
   EXPECT_EQ(windows_.Title(WindowId::kMain), Gbk("first - 微相册"));
-  EXPECT_EQ(windows_.Items().size(), 1u);
-  EXPECT_EQ(server_.Requests().size(), requests_before + 1);  // no album request
+  ASSERT_EQ(state_->album_table.size(), 1u);
+  ASSERT_EQ(windows_.Items().size(), 1u);
+
+  // Downloading the album shown asks for that user's pictures, into that
+  // user's folder.
+  std::promise<PageTask> queued;
+  ASSERT_TRUE(state_->pool.Create(1, [&](TaskValue value) {
+    std::unique_ptr<PageTask> task(reinterpret_cast<PageTask*>(value));
+    if (task->page == 2) queued.set_value(*task);
+  }));
+  windows_.SelectItem(0);
+  DownloadAlbum(Context(), "/mw690/");
+  auto task = queued.get_future();
+  ASSERT_EQ(task.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+  const PageTask second_page = task.get();
+  EXPECT_EQ(second_page.user_id, "111");
+  EXPECT_EQ(second_page.album_folder, JoinPath(root, "a"));
 
   // A broken album reply gives an empty list, with the root made.
   ServeProfile("/u/6", ProfilePage("6", "six"));
@@ -163,9 +249,12 @@ TEST_F(AlbumListTest, MissingProfileValueOrBrokenListKeepsOrEmptiesTheView) {
   EXPECT_TRUE(std::filesystem::is_directory(Below(temp_.path(), {"six - 微相册"})));
 }
 
-TEST_F(AlbumListTest, ShowsAtMost64AlbumsWithOneIconEach) {
+TEST_F(AlbumListTest, ShowsAtMost64AlbumsWithTheirOwnIconsInOrder) {
   std::vector<Text> albums;
-  for (int i = 0; i < 70; ++i) albums.push_back(Album("a" + std::to_string(i), i));
+  for (int i = 0; i < 70; ++i) {
+    albums.push_back(Album("a" + std::to_string(i), i,
+                           "http://" + server_.HostPort() + "/cover/" + std::to_string(i + 1)));
+  }
   // Album 1 has no cover: the static host's placeholder is asked for.
   albums[1] = Album("empty cover", 1, "");
   // Album 2's cover is no picture, album 3's cannot be reached.
@@ -177,9 +266,20 @@ TEST_F(AlbumListTest, ShowsAtMost64AlbumsWithOneIconEach) {
   ServeAlbums("7", albums);
   ASSERT_TRUE(Resolve("/profile-page"));
 
+  // Covers arrive in any order; each album keeps its own, in reply order.
   ASSERT_EQ(windows_.Items().size(), 64u);
   const ImageList icons = windows_.LargeIconList();
   ASSERT_EQ(icons.pictures.size(), 64u);
+  for (int i = 0; i < 64; ++i) {
+    const RecordingWindowOps::Item item = windows_.Items()[static_cast<std::size_t>(i)];
+    EXPECT_EQ(item.picture_index, i);
+    if (i > 4) {
+      EXPECT_EQ(item.label, "a" + std::to_string(i) + "_" + std::to_string(i) + Gbk("张"));
+      ByteArray expected;
+      ASSERT_TRUE(ReencodeImage(OneRowBmp(i + 1), kImageJpeg, &expected));
+      EXPECT_TRUE(icons.pictures[static_cast<std::size_t>(i)] == expected) << "icon " << i;
+    }
+  }
   EXPECT_EQ(state_->album_table[1].cover_address,
             "http://" + server_.HostPort() + "/t4/appstyle/photo/images/common/status_0.png");
   ByteArray placeholder_jpeg;
@@ -190,6 +290,81 @@ TEST_F(AlbumListTest, ShowsAtMost64AlbumsWithOneIconEach) {
   EXPECT_EQ(state_->album_table[4].cover_address, "0");
   EXPECT_EQ(icons.pictures[4], PlaceholderCoverIcon());
   EXPECT_EQ(windows_.Items()[4].label, Gbk("no key_4张"));
+  // The view was emptied once and given its icons once.
+  const std::vector<std::string> calls = windows_.Calls();
+  EXPECT_EQ(std::count(calls.begin(), calls.end(), "ClearItems"), 1);
+  EXPECT_EQ(std::count(calls.begin(), calls.end(), "SetLargeIconList 64"), 1);
+}
+
+TEST_F(AlbumListTest, ListsOffTheWindowThreadWhileDownloadsKeepTheirPool) {
+  // Every download worker is busy until the end of the test.
+  std::promise<void> downloads_end;
+  std::shared_future<void> downloads_ended = downloads_end.get_future().share();
+  ASSERT_TRUE(state_->pool.Create(5, [downloads_ended](TaskValue) { downloads_ended.wait(); }));
+  for (int i = 0; i < 10; ++i) state_->pool.Post(0);
+
+  ServeProfile("/u/8", ProfilePage("8", "eight"));
+  ServeAlbums("8", {Album("x", 1), Album("y", 2)});
+  hold_lists_ = true;
+  std::vector<bool> ended;
+  state_->profile_address = "http://" + server_.HostPort() + "/u/8";
+  StartProfileLookup(Context(), [&](bool found) { ended.push_back(found); });
+
+  // Back at once, with the album list still held by the server; calls posted
+  // to the window thread meanwhile run.
+  ASSERT_TRUE(PumpUntil([&] { return !RequestTo("/albums/").empty(); }));
+  EXPECT_TRUE(ended.empty());
+  EXPECT_TRUE(windows_.Items().empty());
+  EXPECT_TRUE(windows_.Title(WindowId::kMain).empty());
+  bool ran = false;
+  windows_.PostToUiThread([&] {
+    ran = true;
+    ReleaseLists();
+  });
+  ASSERT_TRUE(PumpUntil([&] { return !ended.empty(); }));
+  EXPECT_TRUE(ran);
+  EXPECT_EQ(ended, std::vector<bool>{true});
+  ASSERT_EQ(windows_.Items().size(), 2u);
+  EXPECT_EQ(windows_.Items()[1].label, Gbk("y_2张"));
+  EXPECT_EQ(windows_.Title(WindowId::kMain), Gbk("eight - 微相册"));
+  downloads_end.set_value();
+}
+
+TEST_F(AlbumListTest, ANewerLookupOvertakesARunningOne) {
+  // The first user's covers come from a server that holds them.
+  LoopbackServer slow_covers;
+  std::promise<void> release;
+  std::shared_future<void> released = release.get_future().share();
+  slow_covers.SetHandler([released](const ByteArray&) {
+    released.wait_for(std::chrono::seconds(10));
+    return MakeReply("200 OK", {"Content-Type: image/bmp"}, OneRowBmp(3));
+  });
+  ServeProfile("/old", ProfilePage("1", "old"));
+  ServeAlbums("1", {Album("o1", 1, slow_covers.Url("/c1")), Album("o2", 1, slow_covers.Url("/c2"))});
+  ServeProfile("/new", ProfilePage("2", "new"));
+  ServeAlbums("2", {Album("n", 5)});
+
+  std::vector<std::string> ended;
+  state_->profile_address = "http://" + server_.HostPort() + "/old";
+  StartProfileLookup(Context(), [&](bool) { ended.push_back("old"); });
+  ASSERT_TRUE(PumpUntil([&] { return !slow_covers.Requests().empty(); }));
+
+  state_->profile_address = "http://" + server_.HostPort() + "/new";
+  StartProfileLookup(Context(), [&](bool) { ended.push_back("new"); });
+  ASSERT_TRUE(PumpUntil([&] { return !ended.empty(); }));
+
+  // The old lookup ends after the new one: its result is dropped.
+  release.set_value();
+  state_->lookup_pool.Destroy();
+  while (state_->lookup_pool.LiveWorkers() > 0) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  windows_.RunPostedCalls();
+  EXPECT_EQ(ended, std::vector<std::string>{"new"});
+  EXPECT_EQ(state_->user_id, "2");
+  EXPECT_EQ(windows_.Title(WindowId::kMain), Gbk("new - 微相册"));
+  ASSERT_EQ(windows_.Items().size(), 1u);
+  EXPECT_EQ(windows_.Items()[0].label, Gbk("n_5张"));
 }
 
 TEST_F(AlbumListTest, InputBoxAndShowDownloads) {
@@ -217,7 +392,7 @@ TEST_F(AlbumListTest, InputBoxAndShowDownloads) {
   windows_.QueueInputAnswer(typed);
   AskForProfile(context);
   EXPECT_EQ(state_->profile_address, typed);
-  EXPECT_EQ(state_->nickname, "five");
+  ASSERT_TRUE(PumpUntil([&] { return state_->nickname == "five"; }));
 
   ShowDownloads(context);
   EXPECT_THAT(shell_.shown, ElementsAre(temp_.text() + "/five - " + Gbk("微相册")));

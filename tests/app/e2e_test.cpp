@@ -1,20 +1,30 @@
 // The tool end to end on its real windows (offscreen) against the simulated
 // service: the QR sign-in, the main phase listing the signed-in user's
-// albums, and a download chosen from the album popup.
+// albums, and a download chosen from the album popup. And the window's event
+// loop running while an album list loads.
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QDirIterator>
+#include <QImage>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest/QTest>
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <future>
+#include <thread>
 
 #include "albums/album_flows.h"
+#include "albums/album_list.h"
 #include "app/program.h"
 #include "app/qt/gbk_text.h"
 #include "app/qt/qt_window_ops.h"
 #include "qt_test_support.h"
 #include "signin/qr_sign_in.h"
+#include "tests/common/loopback_server.h"
 #include "tests/common/test_support.h"
 #include "tools/weibo-sim/weibo_sim.h"
 
@@ -89,6 +99,78 @@ TEST(EndToEndTest, SignInListAlbumsAndDownloadOneFromThePopup) {
   windows.SetEventSink(nullptr);
   windows.StopStatusUpdates();
   program.reset();
+}
+
+ByteArray PngCover() {
+  QImage image(300, 200, QImage::Format_RGB32);
+  image.fill(Qt::darkGreen);
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  image.save(&buffer, "PNG");
+  return ByteArray(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+TEST(AlbumListWindowTest, TheWindowRunsTimersWhileAListLoads) {
+  TestApplication();
+  // The album list is answered only once a timer of the window's thread has
+  // fired (or after ten seconds).
+  std::promise<void> release;
+  std::shared_future<void> released = release.get_future().share();
+  std::atomic<bool> list_answered = false;
+  const ByteArray cover_png = PngCover();
+  LoopbackServer server;
+  const Text cover = "http://" + server.HostPort() + "/cover.bmp";
+  server.SetHandler([&, released](const ByteArray& request) {
+    const Text target = RequestTarget(request);
+    if (target == "/u/3") {
+      return MakeReply("200 OK", {"Content-Type: text/html; charset=utf-8"},
+                       "$CONFIG['oid']='3'; $CONFIG['onick']='three'; ");
+    }
+    if (target.starts_with("/albums/get_all?uid=3&")) {
+      released.wait_for(std::chrono::seconds(10));
+      list_answered = true;
+      Text list;
+      for (const char* caption : {"c1", "c2", "c3"}) {
+        list += Text(list.empty() ? "" : ",") + R"({"caption":")" + caption +
+                R"(","album_id":"1","type":3,"cover_pic":")" + cover +
+                R"(","count":{"photos":7}})";
+      }
+      return MakeReply("200 OK", {"Content-Type: application/json"},
+                       R"({"data":{"album_list":[)" + list + "]}}");
+    }
+    return MakeReply("200 OK", {"Content-Type: image/png"}, cover_png);
+  });
+
+  QtWindowOps windows;
+  windows.LoadWindow(WindowId::kMain);
+  QTemporaryDir downloads;
+  FakeShell shell(QStringToGbk(downloads.path()));
+  Endpoints endpoints;
+  endpoints.main_host = endpoints.photo_host = endpoints.static_host = server.HostPort();
+  auto state = std::make_shared<ProgramState>();
+  state->profile_address = "http://" + server.HostPort() + "/u/3";
+  std::vector<bool> ended;
+  StartProfileLookup(FlowContext{state, &windows, &shell, &endpoints},
+                     [&](bool found) { ended.push_back(found); });
+  bool fired_while_loading = false;
+  QTimer::singleShot(10, [&] {
+    fired_while_loading = !list_answered;
+    release.set_value();
+  });
+  ASSERT_TRUE(ProcessUntil([&] { return !ended.empty(); }, 15000));
+  EXPECT_TRUE(fired_while_loading);
+  EXPECT_EQ(ended, std::vector<bool>{true});
+  QListWidget* albums = windows.Main()->Albums();
+  ASSERT_EQ(albums->count(), 3);
+  EXPECT_EQ(albums->item(2)->text(), QString::fromUtf8("c3_7张"));
+  EXPECT_FALSE(albums->item(2)->icon().isNull());
+  EXPECT_EQ(windows.Main()->windowTitle(), QString::fromUtf8("three - 微相册"));
+
+  state->lookup_pool.Destroy();
+  while (state->lookup_pool.LiveWorkers() > 0) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
 }
 
 }  // namespace

@@ -41,7 +41,6 @@ class ProgramTest : public ::testing::Test {
     parts.flows.qr_sign_in = [this](const FlowContext&) { calls_.push_back("qr_sign_in"); };
     parts.flows.resolve_profile = [this](const FlowContext&) {
       calls_.push_back("resolve_profile");
-      return true;
     };
     parts.flows.ask_for_profile = [this](const FlowContext&) { calls_.push_back("ask"); };
     parts.flows.show_downloads = [this](const FlowContext&) { calls_.push_back("show"); };
@@ -149,7 +148,6 @@ TEST_F(ProgramTest, FirstActivationsRunTheSignInAndTheMainPhaseInOrder) {
     EXPECT_EQ(context.state->profile_address, "http://127.0.0.1:8960/");
     EXPECT_EQ(context.state->pool.IsRunning(), 1);
     calls_.push_back("resolve_profile");
-    return true;
   };
   Program program(std::move(parts));
   program.CreateProgramState();

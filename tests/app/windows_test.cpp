@@ -13,6 +13,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSet>
 #include <QToolButton>
 #include <QTemporaryDir>
@@ -219,6 +220,29 @@ TEST_F(WindowsTest, AlbumViewItemsIconsAndSelection) {
   ops_->ClearItems();
   EXPECT_EQ(albums->count(), 0);
   EXPECT_EQ(ops_->SelectedIndex(), -1);
+}
+
+TEST_F(WindowsTest, ANewListStartsAtTheTop) {
+  ops_->LoadWindow(WindowId::kMain);
+  QListWidget* albums = ops_->Main()->Albums();
+  auto fill = [&](const char* prefix) {
+    ops_->ClearItems();
+    ImageList list;
+    list.pictures = {Encoded(150, 150, Qt::blue, "JPEG")};
+    ops_->SetLargeIconList(list);
+    for (int i = 0; i < 64; ++i) ops_->AppendItem(prefix + std::to_string(i), 0);
+    QCoreApplication::processEvents();  // lays the items out
+  };
+  fill("first ");
+  QScrollBar* bar = albums->verticalScrollBar();
+  ASSERT_GT(bar->maximum(), 0);
+  bar->setValue(bar->maximum());
+  QCoreApplication::processEvents();
+  ASSERT_FALSE(albums->viewport()->rect().intersects(albums->visualItemRect(albums->item(0))));
+
+  fill("second ");
+  EXPECT_EQ(bar->value(), 0);
+  EXPECT_TRUE(albums->viewport()->rect().contains(albums->visualItemRect(albums->item(0))));
 }
 
 // Chosen with the keyboard while the command greys the group out and in

@@ -1,0 +1,67 @@
+#include "albums/album_list_fetch.h"
+
+#include <algorithm>
+
+#include "albums/album_texts.h"
+#include "albums/placeholder_cover.h"
+#include "albums/profile_value.h"
+#include "albums/shared_cookie_jar.h"
+#include "support/json_reply.h"
+#include "support/reencode_image.h"
+#include "support/timestamp.h"
+#include "web/http_request.h"
+
+namespace weibo {
+namespace {
+
+Text MemberText(const JsonNode& node, const char* key) { return JsonText(JsonMember(node, key)); }
+
+AlbumRecord ReadAlbum(const JsonNode& element, const Endpoints& endpoints) {
+  AlbumRecord album;
+  album.caption = MemberText(element, "caption");
+  album.album_id = MemberText(element, "album_id");
+  album.cover_address = MemberText(element, "cover_pic");
+  album.updated = MemberText(element, "updated_at");
+  album.photo_count = MemberText(JsonMember(element, "count"), "photos");
+  album.type = MemberText(element, "type");
+  if (album.cover_address.empty()) {
+    album.cover_address = "http://" + endpoints.static_host + kCoverPlaceholderPath;
+  }
+  return album;
+}
+
+Text AlbumListAddress(const Endpoints& endpoints, const Text& user_id) {
+  return "http://" + endpoints.photo_host + kAlbumListPath + user_id +
+         "&page=1&count=64&__rnd=" + MillisecondTimestamp();
+}
+
+}  // namespace
+
+ProfileValues FetchProfileValues(const Text& address, Text* cookie_jar, std::mutex* cookie_lock) {
+  const Text page = FetchTextWithSharedJar(address, cookie_jar, cookie_lock);
+  return ProfileValues{ValueBetweenMarkers(page, kUserIdMarker, kProfileValueEnd),
+                       ValueBetweenMarkers(page, kNicknameMarker, kProfileValueEnd)};
+}
+
+std::vector<AlbumRecord> FetchAlbumRecords(const Endpoints& endpoints, const Text& user_id,
+                                           Text* cookie_jar, std::mutex* cookie_lock) {
+  const Text reply =
+      FetchTextWithSharedJar(AlbumListAddress(endpoints, user_id), cookie_jar, cookie_lock);
+  JsonNode document;
+  JsonParse(document, reply);
+  const JsonNode list = JsonMember(JsonMember(document, "data"), "album_list");
+  const int count = std::min(JsonLength(list), kMaxAlbums);
+  std::vector<AlbumRecord> albums;
+  albums.reserve(static_cast<std::size_t>(std::max(count, 0)));
+  for (int i = 0; i < count; ++i) albums.push_back(ReadAlbum(JsonElement(list, i), endpoints));
+  return albums;
+}
+
+ByteArray CoverIcon(const Text& cover_address) {
+  const ByteArray cover = cover_address == "0" ? ByteArray() : HttpRequest(cover_address);
+  ByteArray jpeg;
+  if (!cover.empty() && ReencodeImage(cover, kImageJpeg, &jpeg)) return jpeg;
+  return PlaceholderCoverIcon();
+}
+
+}  // namespace weibo

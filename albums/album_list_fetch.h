@@ -1,0 +1,45 @@
+// The requests of a profile lookup: the profile page, the album list and the
+// cover pictures. Each blocks its caller for its requests and touches no
+// state but the cookie jar it is given.
+//
+// Threading: any thread, several at once; the jar is shared under its lock
+// as FetchTextWithSharedJar describes.
+#pragma once
+
+#include <mutex>
+#include <vector>
+
+#include "flow/program_state.h"
+#include "support/text_rules.h"
+#include "web/endpoints.h"
+
+namespace weibo {
+
+// The album list asks for this many albums, and at most this many are shown.
+inline constexpr int kMaxAlbums = 64;
+
+struct ProfileValues {
+  Text user_id;
+  Text nickname;
+  // Both values were found.
+  bool Complete() const { return !user_id.empty() && !nickname.empty(); }
+};
+
+// Fetches the profile page at `address` with the shared jar and takes the
+// user's id and nickname out of it (each empty when not found).
+ProfileValues FetchProfileValues(const Text& address, Text* cookie_jar, std::mutex* cookie_lock);
+
+// Fetches the first page of the albums of `user_id` from the photo host with
+// the shared jar and reads at most kMaxAlbums of them, in reply order. An
+// album without a cover address gets the static host's placeholder; a
+// missing key reads "0". An empty, broken or unexpected reply gives none.
+std::vector<AlbumRecord> FetchAlbumRecords(const Endpoints& endpoints, const Text& user_id,
+                                           Text* cookie_jar, std::mutex* cookie_lock);
+
+// The album's icon: the picture at `cover_address` (fetched without cookies)
+// decoded once and encoded as JPEG, or the placeholder icon when it cannot be
+// downloaded or decoded. "0", the reading of a missing cover key, is no
+// address: nothing is asked.
+ByteArray CoverIcon(const Text& cover_address);
+
+}  // namespace weibo
