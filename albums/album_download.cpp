@@ -1,22 +1,36 @@
 #include "albums/album_download.h"
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <limits>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <random>
+#include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "albums/album_texts.h"
+#include "albums/delayed_calls.h"
+#include "albums/download_status.h"
+#include "albums/retry_policy.h"
+#include "albums/saved_pictures.h"
 #include "albums/file_system.h"
 #include "albums/path_names.h"
 #include "albums/shared_cookie_jar.h"
 #include "support/json_reply.h"
 #include "support/timestamp.h"
+#include "web/encoding.h"
 #include "web/http_request.h"
 
 namespace weibo {
+
 namespace {
+
+using Clock = std::chrono::steady_clock;
 
 constexpr char kFullWidthPlus[] = "\xA3\xAB";   // ＋
 constexpr char kFullWidthMinus[] = "\xA3\xAD";  // －
@@ -47,45 +61,244 @@ std::int32_t AlbumNumberOf(const Text& text) {
   return static_cast<std::int32_t>(value);
 }
 
-Text PhotoListAddress(const Endpoints& endpoints, const PageTask& task) {
-  return "http://" + endpoints.photo_host + kPhotoListPath + task.user_id +
-         "&album_id=" + task.album_id + "&count=32&page=" + std::to_string(task.page) +
-         "&type=" + std::to_string(task.type) + "&__rnd=" + MillisecondTimestamp();
+Text PhotoListAddress(const Endpoints& endpoints, const AlbumJob& job, int page) {
+  return "http://" + endpoints.photo_host + kPhotoListPath + job.user_id +
+         "&album_id=" + job.album_id + "&count=32&page=" + std::to_string(page) +
+         "&type=" + std::to_string(job.type) + "&__rnd=" + MillisecondTimestamp();
 }
 
-// The status code of a reply's header block ("HTTP/1.1 200 OK" ...), or 0.
-int StatusCodeOf(const Text& raw_headers) {
-  if (raw_headers.compare(0, 5, "HTTP/") != 0) return 0;
-  const std::size_t space = raw_headers.find(' ');
-  if (space == Text::npos) return 0;
-  return static_cast<int>(TextToInteger(std::string_view(raw_headers).substr(space + 1, 3)));
-}
+// The album folders with tasks of this process running: their temporary
+// files must not be removed as leftovers.
+std::mutex busy_folders_lock;
+std::multiset<Text> busy_folders;  // guarded by busy_folders_lock
 
-// Downloads the picture at `address` and stores it as `path`. False, writing
-// nothing, when the reply is empty or not a success: an error page or a cut
-// transfer must not replace a good picture.
-bool SavePicture(const Text& address, const Text& path) {
-  Text raw_headers;
-  const ByteArray bytes = HttpRequest(address, 0, Text(), nullptr, nullptr, nullptr, nullptr,
-                                      false, nullptr, std::nullopt, &raw_headers);
-  const int status = StatusCodeOf(raw_headers);
-  if (bytes.empty() || status < 200 || status > 299) return false;
-  return DefaultFileSystem().ReplaceFile(path, bytes);
+bool FolderIsBusy(const Text& folder) {
+  std::lock_guard<std::mutex> hold(busy_folders_lock);
+  return busy_folders.count(folder) > 0;
+}
+void MarkFolderBusy(const Text& folder, bool busy) {
+  std::lock_guard<std::mutex> hold(busy_folders_lock);
+  if (busy) {
+    busy_folders.insert(folder);
+  } else if (auto found = busy_folders.find(folder); found != busy_folders.end()) {
+    busy_folders.erase(found);
+  }
 }
 
 void CountSavedPicture(const FlowContext& context) {
-  ProgramState& state = *context.state;
-  std::lock_guard<std::mutex> hold(state.progress_lock);
-  ++state.saved_count;
-  context.windows->SetStatusText(
-      0, kSavedCountPrefix + std::to_string(state.saved_count) + kSavedCountSuffix);
+  std::atomic_ref<std::int32_t>(context.state->saved_count).fetch_add(1);
+  RequestProgressUpdate(context);
 }
 
-void CountFinishedPage(const FlowContext& context) {
+// Writes the album's list of failed downloads, or removes an old one when
+// nothing failed.
+void FinishAlbum(AlbumJob& job) {
+  const Text list_path = JoinPath(job.folder, kFailedListFileName);
+  std::vector<std::pair<std::int64_t, Text>> failed;
+  {
+    std::lock_guard<std::mutex> hold(job.mutex);
+    failed = job.failed;
+  }
+  std::sort(failed.begin(), failed.end());
+  if (failed.empty()) {
+    DefaultFileSystem().RemoveFile(list_path);
+  } else {
+    ByteArray list;
+    for (const auto& [position, address] : failed) list += address + "\r\n";
+    DefaultFileSystem().ReplaceFile(list_path, list);
+  }
+  MarkFolderBusy(job.folder, false);
+}
+
+// Ends one task: the album's files are written when it was the album's last
+// task, the finishing text is asked for when it was the last of all.
+void FinishTask(const FlowContext& context, AlbumJob& job) {
+  if (job.tasks_left.fetch_sub(1) == 1) FinishAlbum(job);
+  // The finishing text goes at once, not after the interval.
+  if (context.state->tasks_pending.fetch_sub(1) == 1) PostProgress(context);
+}
+
+void RecordFailure(const FlowContext& context, AlbumJob& job, const PageTask& task,
+                   const Text& address, int pictures) {
+  {
+    std::lock_guard<std::mutex> hold(job.mutex);
+    job.failed.emplace_back(task.position, address);
+  }
+  context.state->failed_count.fetch_add(pictures);
+}
+
+// Hands `task` back to the pool after `pause`, from the timer thread. A task
+// the pool refuses then (it was stopped) is dropped.
+void RetryLater(const FlowContext& context, std::unique_ptr<PageTask> task,
+                std::chrono::milliseconds pause) {
+  ++task->retries;
+  std::weak_ptr<ProgramState> weak = context.state;
+  PageTask* raw = task.release();
+  RunLater(Clock::now() + pause, [weak, raw] {
+    std::shared_ptr<ProgramState> state = weak.lock();
+    if (state == nullptr || !state->pool.Post(reinterpret_cast<TaskValue>(raw))) delete raw;
+  });
+}
+
+// The pause before the next try of a task whose transfer ended as `reply`,
+// or empty when it is not tried again.
+std::optional<std::chrono::milliseconds> RetryPause(const ProgramState& state,
+                                                    const PageTask& task,
+                                                    const DownloadReply& reply) {
+  if (!IsPassingFailure(reply)) return std::nullopt;
+  thread_local std::mt19937_64 random{std::random_device{}()};
+  return PauseBeforeRetry(RetrySchedule{state.retry_pauses, state.longest_retry_after},
+                          task.retries, reply.raw_headers, random);
+}
+
+bool IsSuccess(const DownloadReply& reply) {
+  return reply.outcome == TransportOutcome::kComplete && reply.status >= 200 &&
+         reply.status <= 299;
+}
+
+// The pictures a page of the album should hold, for the failure count of a
+// page that could not be listed; at least 1, since its pictures are unknown.
+int PicturesOnPage(const AlbumJob& job, int page) {
+  const std::int64_t rest = std::int64_t{job.photo_count} - std::int64_t{page - 1} * kPhotosPerPage;
+  return static_cast<int>(std::clamp<std::int64_t>(rest, 1, kPhotosPerPage));
+}
+
+// Queues a task for each picture of a parsed photo list; their tasks count
+// before the page's own task ends, so the pending count never passes 0.
+void QueuePictures(const FlowContext& context, const std::shared_ptr<AlbumJob>& job,
+                   const PageTask& page, const JsonNode& list) {
   ProgramState& state = *context.state;
-  std::lock_guard<std::mutex> hold(state.progress_lock);
-  const std::int32_t done = PagesDone(state).fetch_add(1) + 1;
-  if (done == PagesTotal(state).load()) context.windows->SetStatusText(0, kAllPagesDoneText);
+  const int count = JsonLength(list);
+  for (int i = 0; i < count; ++i) {
+    const JsonNode photo = JsonElement(list, i);
+    const Text name = JsonText(JsonMember(photo, "pic_name"));
+    const Text host = JsonText(JsonMember(photo, "pic_host"));
+    const Text updated = JsonText(JsonMember(photo, "updated_at"));
+    // A host of "0" is a missing or null key: there is no address to ask,
+    // and "0/..." would reach whatever answers on this machine's port 80.
+    if (host == "0") continue;
+    auto task = std::make_unique<PageTask>();
+    task->job = job;
+    task->picture_address = host + job->size_segment + name;
+    task->file_name = SafePathComponent(updated + "_" + name);
+    task->modified = PlausibleFileTime(updated);
+    task->position = page.position + i;
+    job->tasks_left.fetch_add(1);
+    state.tasks_pending.fetch_add(1);
+    if (state.pool.Post(reinterpret_cast<TaskValue>(task.get()))) {
+      task.release();
+    } else {
+      job->tasks_left.fetch_sub(1);
+      state.tasks_pending.fetch_sub(1);
+    }
+  }
+}
+
+// A photo-list page: fetched with the shared cookie jar; a reply that failed
+// in passing or that is no JSON is fetched again later.
+void ListPage(const FlowContext& context, std::unique_ptr<PageTask> task) {
+  ProgramState& state = *context.state;
+  std::shared_ptr<AlbumJob> job = task->job;
+  const Text address = PhotoListAddress(*context.endpoints, *job, task->page);
+  Text jar;
+  {
+    std::lock_guard<std::mutex> hold(state.cookie_lock);
+    jar = state.cookie_jar;
+  }
+  Text fresh;
+  DownloadReply reply = HttpDownload(address, nullptr, &jar, &fresh);
+  {
+    std::lock_guard<std::mutex> hold(state.cookie_lock);
+    MergeFreshCookies(&state.cookie_jar, fresh);
+  }
+  JsonNode document;
+  const bool parsed = IsSuccess(reply) && JsonParse(document, Utf8ToGbk(reply.body));
+  if (IsSuccess(reply) && !parsed) reply.status = 503;  // a cut reply: worth another try
+  if (!parsed) {
+    if (const auto pause = RetryPause(state, *task, reply)) {
+      RetryLater(context, std::move(task), *pause);
+      return;
+    }
+    RecordFailure(context, *job, *task, address, PicturesOnPage(*job, task->page));
+  } else {
+    QueuePictures(context, job, *task, JsonMember(JsonMember(document, "data"), "photo_list"));
+  }
+  PagesDone(state).fetch_add(1);
+  FinishTask(context, *job);
+}
+
+// Takes a picture's body into a temporary file beside its target when the
+// reply is a success; anything else is left to the transfer.
+class PictureSink : public BodySink {
+ public:
+  explicit PictureSink(Text path) : path_(std::move(path)) {}
+  bool Accept(int status) override {
+    if (status < 200 || status > 299) return false;
+    file_ = DefaultFileSystem().BeginReplace(path_);
+    disk_failed_ = file_ == nullptr;
+    return true;  // never hold a picture in memory; a failed file ends the transfer
+  }
+  bool Write(const char* data, std::size_t size) override {
+    if (file_ == nullptr) return false;
+    if (!file_->Write(data, size)) {
+      disk_failed_ = true;
+      return false;
+    }
+    bytes_ += size;
+    return true;
+  }
+  // Renames the complete file over the target; false when there is nothing
+  // to keep (no body) or the disk refused.
+  bool Keep(std::optional<std::int64_t> modified) {
+    if (file_ == nullptr || bytes_ == 0) return false;
+    disk_failed_ = !file_->Commit(modified);
+    file_.reset();
+    return !disk_failed_;
+  }
+  // Removes the temporary file of a transfer that is not kept.
+  void Drop() { file_.reset(); }
+  bool disk_failed() const { return disk_failed_; }
+  std::uint64_t bytes() const { return bytes_; }
+
+ private:
+  Text path_;
+  std::unique_ptr<FileReplacement> file_;
+  std::uint64_t bytes_ = 0;
+  bool disk_failed_ = false;
+};
+
+void SavePicture(const FlowContext& context, std::unique_ptr<PageTask> task) {
+  std::shared_ptr<AlbumJob> job = task->job;
+  const Text path = JoinPath(job->folder, task->file_name);
+  if (task->retries == 0 &&
+      job->saved.IsSavedComplete(task->file_name, job->size_segment,
+                                 DefaultFileSystem().FileSize(path))) {
+    CountSavedPicture(context);
+    FinishTask(context, *job);
+    return;
+  }
+  PictureSink sink(path);
+  const DownloadReply reply = HttpDownload(task->picture_address, &sink);
+  if (IsSuccess(reply) && sink.Keep(task->modified)) {
+    {
+      std::lock_guard<std::mutex> hold(job->mutex);
+      DefaultFileSystem().AppendToFile(JoinPath(job->folder, kSavedPicturesFileName),
+                                       SavedPictures::Line(task->file_name, job->size_segment,
+                                                           sink.bytes()));
+    }
+    CountSavedPicture(context);
+    FinishTask(context, *job);
+    return;
+  }
+  sink.Drop();
+  if (!sink.disk_failed()) {
+    if (const auto pause = RetryPause(*context.state, *task, reply)) {
+      RetryLater(context, std::move(task), *pause);
+      return;
+    }
+  }
+  RecordFailure(context, *job, *task, task->picture_address, 1);
+  FinishTask(context, *job);
 }
 
 }  // namespace
@@ -97,6 +310,21 @@ int PageCount(int photo_count, int page_size) {
   const int rest = photo_count % page_size;
   if (rest == 0) return photo_count / page_size;
   return (photo_count - rest) / page_size + 1;
+}
+
+std::optional<std::int64_t> PlausibleFileTime(const Text& updated) {
+  if (updated.empty() || updated.size() > 12 ||
+      updated.find_first_not_of("0123456789") != Text::npos) {
+    return std::nullopt;
+  }
+  constexpr std::int64_t kYear1990 = 631152000;
+  const std::int64_t seconds = TextToInteger(updated);
+  const std::int64_t latest = std::chrono::duration_cast<std::chrono::seconds>(
+                                  std::chrono::system_clock::now().time_since_epoch())
+                                  .count() +
+                              86400;
+  if (seconds < kYear1990 || seconds > latest) return std::nullopt;
+  return seconds;
 }
 
 void DownloadAlbum(const FlowContext& context, const Text& size_segment) {
@@ -116,47 +344,52 @@ void QueueAlbumDownload(const FlowContext& context) {
 
   state.album_folder = JoinPath(state.download_root, SafePathComponent(album.caption));
   ResetPagesDone(state);
-  DefaultFileSystem().CreateFolder(state.album_folder);
-  const std::int32_t type = AlbumNumberOf(album.type);
-  const int pages = PageCount(AlbumNumberOf(album.photo_count), kPhotosPerPage);
-  PagesTotal(state).store(pages);
+  FileSystem& files = DefaultFileSystem();
+  files.CreateFolder(state.album_folder);
+  auto job = std::make_shared<AlbumJob>();
+  job->user_id = state.user_id;
+  job->album_id = album.album_id;
+  job->type = AlbumNumberOf(album.type);
+  job->photo_count = AlbumNumberOf(album.photo_count);
+  job->folder = state.album_folder;
+  job->size_segment = state.size_segment;
+  if (!FolderIsBusy(job->folder)) files.RemoveLeftoverTemporaryFiles(job->folder);
+  job->saved = SavedPictures::Parse(
+      files.ReadFile(JoinPath(job->folder, kSavedPicturesFileName)).value_or(ByteArray()));
 
+  const int pages = PageCount(job->photo_count, kPhotosPerPage);
+  PagesTotal(state).store(pages);
+  // A new round of downloads counts its own failures and shows its own
+  // texts, even when they equal the last round's.
+  if (state.tasks_pending.load() == 0) state.failed_count.store(0);
+  state.status_shown.clear();
+  MarkFolderBusy(job->folder, true);
+  job->tasks_left.store(pages + 1);  // + 1 until every page is posted
+  state.tasks_pending.fetch_add(pages);
   for (int page = 1; page <= pages; ++page) {
     auto task = std::make_unique<PageTask>();
-    task->album_number = index + 1;
+    task->job = job;
     task->page = page;
-    task->type = type;
-    task->user_id = state.user_id;
-    task->album_id = album.album_id;
-    task->album_folder = state.album_folder;
-    task->size_segment = state.size_segment;
+    task->position = std::int64_t{page - 1} * kPhotosPerPage;
     // Once posted the task belongs to the queue; a refused one stays ours.
-    if (state.pool.Post(reinterpret_cast<TaskValue>(task.get()))) task.release();
+    if (state.pool.Post(reinterpret_cast<TaskValue>(task.get()))) {
+      task.release();
+    } else {
+      job->tasks_left.fetch_sub(1);
+      state.tasks_pending.fetch_sub(1);
+    }
   }
+  if (job->tasks_left.fetch_sub(1) == 1) MarkFolderBusy(job->folder, false);
 }
 
 void DownloadPage(const FlowContext& context, TaskValue task_value) {
   std::unique_ptr<PageTask> task(reinterpret_cast<PageTask*>(task_value));
-  if (task == nullptr) return;
-  ProgramState& state = *context.state;
-  const Text reply = FetchTextWithSharedJar(PhotoListAddress(*context.endpoints, *task),
-                                            &state.cookie_jar, &state.cookie_lock);
-  JsonNode document;
-  JsonParse(document, reply);
-  const JsonNode list = JsonMember(JsonMember(document, "data"), "photo_list");
-  const int count = JsonLength(list);
-  for (int i = 0; i < count; ++i) {
-    const JsonNode photo = JsonElement(list, i);
-    const Text name = JsonText(JsonMember(photo, "pic_name"));
-    const Text host = JsonText(JsonMember(photo, "pic_host"));
-    const Text updated = JsonText(JsonMember(photo, "updated_at"));
-    // A host of "0" is a missing or null key: there is no address to ask,
-    // and "0/..." would reach whatever answers on this machine's port 80.
-    if (host == "0") continue;
-    const Text path = JoinPath(task->album_folder, SafePathComponent(updated + "_" + name));
-    if (SavePicture(host + task->size_segment + name, path)) CountSavedPicture(context);
+  if (task == nullptr || task->job == nullptr) return;
+  if (task->page > 0) {
+    ListPage(context, std::move(task));
+  } else {
+    SavePicture(context, std::move(task));
   }
-  CountFinishedPage(context);
 }
 
 }  // namespace weibo

@@ -1,19 +1,37 @@
-// Downloading an album: the popup's download commands split the selected
-// album into pages of 32 pictures and post one task per page to the worker
-// pool; each task fetches its page of the photo list, saves every picture
-// into the album's folder and counts the pictures and pages in the status
-// bar.
+// Downloading albums: the popup's download commands queue the selected
+// album; its photo-list pages are fetched first, one task per page, and each
+// page then queues one task per picture, so that every worker stays busy to
+// the album's end whatever its size. Albums queued one after another run in
+// order and share one count; the finishing text shows once, when every
+// queued album is done.
+//
+// A transfer that fails in a way that may pass (see retry_policy.h) is tried
+// again after a growing pause; the waiting task sits on a timer, not on a
+// worker, so it never holds up other tasks. A picture that still fails is
+// neither saved nor counted: its address goes to the album folder's list of
+// failed downloads and the finishing text says how many failed. A picture
+// already saved complete in the same size (see saved_pictures.h) is not
+// fetched again. Each picture streams to a temporary file as it arrives and
+// takes its "updated_at" as modification time.
 //
 // Threading: DownloadAlbum and QueueAlbumDownload run on the user-interface
 // thread and never wait for a worker. DownloadPage runs on pool workers,
-// several at once; it reads no state the user-interface thread replaces
-// (everything it needs travels in its PageTask), shares the cookie jar under
-// state->cookie_lock and updates the counters and the status bar under
-// state->progress_lock.
+// several at once; everything a task needs travels in its PageTask, the
+// cookie jar is shared under state->cookie_lock, and the counters are
+// atomic. Workers never wait for the user-interface thread: the status bar
+// is updated by calls posted to it (WindowOps::PostToUiThread), at most about
+// ten times a second, ending with the exact final text.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <utility>
+#include <vector>
 
+#include "albums/saved_pictures.h"
 #include "flow/flow_hooks.h"
 #include "pool/worker_pool.h"
 #include "support/text_rules.h"
@@ -22,19 +40,38 @@ namespace weibo {
 
 // Pictures per photo-list page, as the service is asked for them.
 inline constexpr int kPhotosPerPage = 32;
+// The list of failed downloads in an album folder: one address per line,
+// CR LF line ends, so that it opens as plain text everywhere.
+inline constexpr char kFailedListFileName[] = "failed-downloads.txt";
 
-// One page of an album download. Created by QueueAlbumDownload, owned by the
-// pool's queue once posted and freed by DownloadPage. It carries copies of
-// every value the page needs, so a later download or another user does not
-// change what a queued page fetches or where it saves.
-struct PageTask {
-  std::int32_t album_number = 0;  // 1-based position in the album table
-  std::int32_t page = 0;          // 1-based page of the photo list
-  std::int32_t type = 0;          // the album's type
+// What the tasks of one queued album share. The values are copies made when
+// the album is queued; `saved` is read-only afterwards.
+struct AlbumJob {
   Text user_id;
   Text album_id;
-  Text album_folder;  // where the pictures go
-  Text size_segment;  // "/mw1024/", "/mw690/" or "/large/"
+  std::int32_t type = 0;
+  std::int32_t photo_count = 0;
+  Text folder;
+  Text size_segment;
+  SavedPictures saved;
+  std::atomic<std::int32_t> tasks_left{0};  // this album's tasks not yet finished
+  std::mutex mutex;                         // guards failed and the record's appends
+  // Addresses that could not be saved, with their position in the album.
+  std::vector<std::pair<std::int64_t, Text>> failed;
+};
+
+
+// One task of an album download: a photo-list page (page > 0) or one picture
+// (page 0). Created by QueueAlbumDownload or by a page's task, owned by the
+// pool's queue (or the retry timer) once posted, and freed by DownloadPage.
+struct PageTask {
+  std::shared_ptr<AlbumJob> job;
+  std::int32_t page = 0;  // 1-based page of the photo list; 0 for a picture
+  Text picture_address;   // a picture's host + size segment + name
+  Text file_name;         // a picture's safe file name in the album folder
+  std::optional<std::int64_t> modified;  // a picture's time, seconds since 1970
+  int retries = 0;                       // how often the transfer was tried again
+  std::int64_t position = 0;  // where its pictures stand in the album, for the failure list
 };
 
 // A download command of the popup: disables the popup and the album view,
@@ -43,27 +80,27 @@ void DownloadAlbum(const FlowContext& context, const Text& size_segment);
 
 // Queues the album selected in the album view in state->size_segment:
 // creates its folder (download root + its caption as a safe folder name),
-// resets the page counter, sets the page total and posts one PageTask per
-// page. Does nothing when no listed album is selected. A task the pool
-// refuses (not running) is freed.
+// removes temporary files an ended process left there, reads which pictures
+// are already saved, and posts one task per photo-list page. Does nothing
+// when no listed album is selected. Tasks the pool refuses (not running) are
+// freed.
 void QueueAlbumDownload(const FlowContext& context);
 
 // The number of pages of `page_size` pictures that hold `photo_count`
 // pictures; at least 1, also for 0 and negative counts.
 int PageCount(int photo_count, int page_size);
 
-// The pool's task routine: takes over the PageTask at `task`, fetches its
-// page of the photo list and saves each picture as updated_at + "_" +
-// pic_name (made a safe file name) in the task's folder, replacing a file of
-// that name. A picture that cannot be downloaded completely with a success
-// status is neither written nor counted. Each saved picture raises the saved
-// count and shows it; the page then raises the page count and, when it
-// reaches the page total, shows the finishing text.
+// The pool's task routine: takes over the PageTask at `task` and runs it.
+// A page task fetches its page of the photo list and queues a task for each
+// picture with a host; a picture task saves its picture as updated_at + "_" +
+// pic_name (made a safe file name), replacing a file of that name.
 void DownloadPage(const FlowContext& context, TaskValue task);
 
-// Resets the page counter; called by the user-interface thread, which never
-// takes the progress lock (a worker holding it may be waiting for that
-// thread to show a status text).
+// A time from a photo's "updated_at" text when it is a plausible one: whole
+// seconds after 1990 and not more than a day ahead of now.
+std::optional<std::int64_t> PlausibleFileTime(const Text& updated);
+
+// Resets the page counter; called by the user-interface thread.
 void ResetPagesDone(ProgramState& state);
 
 }  // namespace weibo

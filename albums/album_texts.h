@@ -34,6 +34,16 @@ inline constexpr char kAllPagesDoneText[] =
     "\xD6\xD8\xB8\xB4\xBB\xF2\xB1\xBB\xC8\xA8\xCF\xDE;";
 // 状态:貌似都已经下载完了,请点击上方的'查看下载',如数量不一致为某些图片重复或被权限;
 
+// The finishing text when some pictures could not be saved:
+// prefix + their number + suffix.
+inline constexpr char kFailedCountPrefix[] =
+    "\xD7\xB4\xCC\xAC:\xCF\xC2\xD4\xD8\xBD\xE1\xCA\xF8,\xD3\xD0 ";  // "状态:下载结束,有 "
+inline constexpr char kFailedCountSuffix[] =
+    " \xD5\xC5\xCD\xBC\xC6\xAC\xC3\xBB\xC4\xDC\xCF\xC2\xD4\xD8,"
+    "\xCB\xFC\xC3\xC7\xB5\xC4\xB5\xD8\xD6\xB7\xBC\xC7\xD4\xDA"
+    "\xCF\xE0\xB2\xE1\xCE\xC4\xBC\xFE\xBC\xD0\xB5\xC4 failed-downloads.txt \xC0\xEF;";
+// " 张图片没能下载,它们的地址记在相册文件夹的 failed-downloads.txt 里;"
+
 // Markers around the profile values in a profile page.
 inline constexpr char kUserIdMarker[] = "$CONFIG['oid']='";
 inline constexpr char kNicknameMarker[] = "$CONFIG['onick']='";

@@ -5,9 +5,32 @@
 // Threading: every operation may be called from any thread at once.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+
 #include "support/text_rules.h"
 
 namespace weibo {
+
+// One file being replaced piece by piece (a picture as it arrives). The
+// pieces go to a hidden temporary file beside the target; Commit renames it
+// over the target, so the target is at every moment its old content,
+// complete new content or absent. Destroying the object without a
+// successful Commit removes the temporary file.
+//
+// Threading: one thread uses an object at a time.
+class FileReplacement {
+ public:
+  virtual ~FileReplacement() = default;
+  // Appends `size` bytes; false when they cannot be written.
+  virtual bool Write(const char* data, std::size_t size) = 0;
+  // Closes the temporary file, gives it the modification time
+  // `modified_seconds` (seconds since 1970) when set, and renames it over the
+  // target. False, leaving the target as it was, when any step fails.
+  virtual bool Commit(std::optional<std::int64_t> modified_seconds) = 0;
+};
 
 class FileSystem {
  public:
@@ -24,6 +47,24 @@ class FileSystem {
   // write the same path at once. Returns false, leaving `path` as it was
   // and no temporary file behind, when the bytes cannot be stored.
   virtual bool ReplaceFile(const Text& path, const ByteArray& bytes) = 0;
+
+  // Starts replacing the file `path` (see FileReplacement). Null when the
+  // temporary file cannot be created.
+  virtual std::unique_ptr<FileReplacement> BeginReplace(const Text& path) = 0;
+
+  // The size of the regular file `path`; empty when there is none.
+  virtual std::optional<std::uint64_t> FileSize(const Text& path) = 0;
+  // The whole content of the file `path`; empty when it cannot be read.
+  virtual std::optional<ByteArray> ReadFile(const Text& path) = 0;
+  // Appends `bytes` to the file `path`, creating it when missing.
+  virtual bool AppendToFile(const Text& path, const ByteArray& bytes) = 0;
+  // Removes the file `path`; true when it is absent afterwards.
+  virtual bool RemoveFile(const Text& path) = 0;
+  // Removes the temporary files that replacements left in `folder` when the
+  // process writing them ended before it could remove them. Must not run
+  // while this process replaces files in `folder`. Returns how many it
+  // removed.
+  virtual int RemoveLeftoverTemporaryFiles(const Text& folder) = 0;
 };
 
 // The process's file system (std_file_system.h). Lives until the process

@@ -1,6 +1,12 @@
 #include "albums/std_file_system.h"
 
 #include <atomic>
+#include <chrono>
+#include <iterator>
+#include <memory>
+#include <optional>
+#include <string_view>
+#include <vector>
 #include <fstream>
 #include <string>
 #include <system_error>
@@ -26,13 +32,58 @@ std::filesystem::path TemporaryPathFor(const std::filesystem::path& target) {
   return temporary;
 }
 
-bool WriteWholeFile(const std::filesystem::path& path, const ByteArray& bytes) {
-  std::ofstream stream(path, std::ios::binary | std::ios::trunc);
-  if (!stream) return false;
-  stream.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  stream.close();
-  return !stream.fail();
+// True for a name TemporaryPathFor makes: "." + name + "." + digits + ".part".
+bool IsTemporaryName(const std::string& name) {
+  static constexpr std::string_view kPart = ".part";
+  if (name.size() < 2 + 1 + 1 + kPart.size() || name[0] != '.' || !name.ends_with(kPart)) {
+    return false;
+  }
+  const std::string rest = name.substr(1, name.size() - 1 - kPart.size());
+  const std::size_t dot = rest.rfind('.');
+  if (dot == std::string::npos || dot == 0 || dot + 1 == rest.size()) return false;
+  return rest.find_first_not_of("0123456789", dot + 1) == std::string::npos;
 }
+
+class StdFileReplacement : public FileReplacement {
+ public:
+  StdFileReplacement(std::filesystem::path target, std::filesystem::path temporary)
+      : target_(std::move(target)), temporary_(std::move(temporary)) {
+    stream_.open(temporary_, std::ios::binary | std::ios::trunc);
+  }
+  ~StdFileReplacement() override {
+    if (committed_) return;
+    if (stream_.is_open()) stream_.close();
+    std::error_code error;
+    std::filesystem::remove(temporary_, error);
+  }
+  bool IsOpen() const { return stream_.is_open(); }
+
+  bool Write(const char* data, std::size_t size) override {
+    stream_.write(data, static_cast<std::streamsize>(size));
+    return !stream_.fail();
+  }
+
+  bool Commit(std::optional<std::int64_t> modified_seconds) override {
+    stream_.close();
+    if (stream_.fail()) return false;
+    std::error_code error;
+    if (modified_seconds) {
+      const std::chrono::sys_seconds when{std::chrono::seconds(*modified_seconds)};
+      std::filesystem::last_write_time(
+          temporary_, std::chrono::file_clock::from_sys(when), error);
+      error.clear();  // a file system without times still keeps the picture
+    }
+    std::filesystem::rename(temporary_, target_, error);
+    committed_ = !error;
+    return committed_;
+  }
+
+ private:
+  std::filesystem::path target_;
+  std::filesystem::path temporary_;
+  std::ofstream stream_;
+  bool committed_ = false;
+};
 
 }  // namespace
 
@@ -52,20 +103,73 @@ bool StdFileSystem::CreateFolder(const Text& path) {
 }
 
 bool StdFileSystem::ReplaceFile(const Text& path, const ByteArray& bytes) {
+  std::unique_ptr<FileReplacement> replacement = BeginReplace(path);
+  return replacement != nullptr && replacement->Write(bytes.data(), bytes.size()) &&
+         replacement->Commit(std::nullopt);
+}
+
+std::unique_ptr<FileReplacement> StdFileSystem::BeginReplace(const Text& path) {
   const std::filesystem::path native = NativePath(path);
-  if (native.empty() || !native.has_filename()) return false;
-  const std::filesystem::path temporary = TemporaryPathFor(native);
+  if (native.empty() || !native.has_filename()) return nullptr;
+  auto replacement = std::make_unique<StdFileReplacement>(native, TemporaryPathFor(native));
+  if (!replacement->IsOpen()) return nullptr;
+  return replacement;
+}
+
+std::optional<std::uint64_t> StdFileSystem::FileSize(const Text& path) {
+  const std::filesystem::path native = NativePath(path);
   std::error_code error;
-  if (!WriteWholeFile(temporary, bytes)) {
-    std::filesystem::remove(temporary, error);
-    return false;
+  if (native.empty() || !std::filesystem::is_regular_file(native, error)) return std::nullopt;
+  const std::uintmax_t size = std::filesystem::file_size(native, error);
+  if (error) return std::nullopt;
+  return static_cast<std::uint64_t>(size);
+}
+
+std::optional<ByteArray> StdFileSystem::ReadFile(const Text& path) {
+  const std::filesystem::path native = NativePath(path);
+  if (native.empty()) return std::nullopt;
+  std::ifstream stream(native, std::ios::binary);
+  if (!stream) return std::nullopt;
+  ByteArray bytes((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
+  if (stream.bad()) return std::nullopt;
+  return bytes;
+}
+
+bool StdFileSystem::AppendToFile(const Text& path, const ByteArray& bytes) {
+  const std::filesystem::path native = NativePath(path);
+  if (native.empty()) return false;
+  std::ofstream stream(native, std::ios::binary | std::ios::app);
+  if (!stream) return false;
+  stream.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  stream.close();
+  return !stream.fail();
+}
+
+bool StdFileSystem::RemoveFile(const Text& path) {
+  const std::filesystem::path native = NativePath(path);
+  if (native.empty()) return false;
+  std::error_code error;
+  std::filesystem::remove(native, error);
+  return !std::filesystem::exists(native, error) && !error;
+}
+
+int StdFileSystem::RemoveLeftoverTemporaryFiles(const Text& folder) {
+  const std::filesystem::path native = NativePath(folder);
+  if (native.empty()) return 0;
+  std::error_code error;
+  std::vector<std::filesystem::path> leftovers;
+  for (std::filesystem::directory_iterator it(native, error), end; !error && it != end;
+       it.increment(error)) {
+    const std::u8string name = it->path().filename().u8string();
+    if (it->is_regular_file(error) && IsTemporaryName(std::string(name.begin(), name.end()))) {
+      leftovers.push_back(it->path());
+    }
   }
-  std::filesystem::rename(temporary, native, error);
-  if (error) {
-    std::filesystem::remove(temporary, error);
-    return false;
+  int removed = 0;
+  for (const std::filesystem::path& leftover : leftovers) {
+    if (std::filesystem::remove(leftover, error)) ++removed;
   }
-  return true;
+  return removed;
 }
 
 FileSystem& DefaultFileSystem() {

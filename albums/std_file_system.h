@@ -11,6 +11,12 @@ class StdFileSystem : public FileSystem {
  public:
   bool CreateFolder(const Text& path) override;
   bool ReplaceFile(const Text& path, const ByteArray& bytes) override;
+  std::unique_ptr<FileReplacement> BeginReplace(const Text& path) override;
+  std::optional<std::uint64_t> FileSize(const Text& path) override;
+  std::optional<ByteArray> ReadFile(const Text& path) override;
+  bool AppendToFile(const Text& path, const ByteArray& bytes) override;
+  bool RemoveFile(const Text& path) override;
+  int RemoveLeftoverTemporaryFiles(const Text& folder) override;
 
   // The native form of the tool's path `path`: "\" becomes the native
   // separator, then the text is decoded from code page 936. Empty for an

@@ -8,12 +8,14 @@
 // running task.
 //
 // Threading: the user-interface thread owns every field except where noted.
-// Pool tasks take `progress_lock` around the download counters and the status
-// text. Fields the download tasks also read must be copied into the task or
-// guarded by the code that shares them.
+// Download tasks change the download counters atomically and reach the
+// status bar only through calls posted to the user-interface thread. Fields
+// the download tasks also read must be copied into the task or guarded by the
+// code that shares them.
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <mutex>
 #include <vector>
@@ -52,10 +54,29 @@ struct ProgramState {
   // Downloads.
   Text size_segment;
   Text album_folder;
-  std::int32_t pages_done = 0;   // guarded by progress_lock
-  std::int32_t pages_total = 0;  // guarded by progress_lock
-  std::int32_t saved_count = 0;  // guarded by progress_lock
+  std::int32_t pages_done = 0;   // changed atomically: photo-list pages handled
+  std::int32_t pages_total = 0;  // changed atomically: pages of the album queued last
+  std::int32_t saved_count = 0;  // changed atomically by the download tasks
   std::mutex progress_lock;
+  // The download tasks of every queued album not yet finished (photo-list
+  // pages, pictures, retries waiting for their time). The finishing text
+  // shows when it falls to 0.
+  std::atomic<std::int32_t> tasks_pending{0};
+  // Pictures that could not be saved since the downloads last finished.
+  std::atomic<std::int32_t> failed_count{0};
+  // Set while a status-bar update is on its way to the user-interface
+  // thread, and when the last one was shown (steady clock, milliseconds):
+  // the count is shown at most about ten times a second.
+  std::atomic<bool> status_update_queued{false};
+  std::atomic<std::int64_t> status_shown_at_ms{0};
+  Text status_shown;  // the download text shown last; user-interface thread only
+  // The pauses before the retries of a failed transfer, one per retry, and
+  // the longest Retry-After that is honoured. Set before the first download;
+  // tests shorten them.
+  std::vector<std::chrono::milliseconds> retry_pauses{
+      std::chrono::seconds(1), std::chrono::seconds(2), std::chrono::seconds(4),
+      std::chrono::seconds(8)};
+  std::chrono::milliseconds longest_retry_after{std::chrono::seconds(60)};
 
   // The pool that runs page downloads; constructed, not running.
   WorkerPool pool;

@@ -130,6 +130,10 @@ struct ExchangeState {
   curl_off_t seen_down = 0;
   curl_off_t seen_up = 0;
   Clock::time_point last_byte = Clock::now();
+  BodySink* sink = nullptr;  // the request's, or null
+  bool sink_asked = false;   // Accept was called for this exchange
+  bool sink_taking = false;  // and said yes: the body goes to the sink
+  std::size_t sunk_bytes = 0;
   // True once the final (non-1xx) reply's header block has ended: header
   // lines after it are the trailer of a chunked body.
   bool final_block_done = false;
@@ -160,6 +164,28 @@ void AddHeaderLine(ExchangeState* state, const std::string& line) {
   if (line.empty()) state->final_block_done = !IsInterimStatusLine(blocks.back());
 }
 
+// The status code of a header block ("HTTP/1.1 200 OK ..."), or 0.
+int BlockStatus(const ByteArray& block) {
+  const std::size_t space = block.find(' ');
+  if (block.rfind("HTTP/", 0) != 0 || space == ByteArray::npos) return 0;
+  int status = 0;
+  for (std::size_t i = space + 1; i < block.size() && i < space + 4; ++i) {
+    if (block[i] < '0' || block[i] > '9') return 0;
+    status = status * 10 + (block[i] - '0');
+  }
+  return status;
+}
+
+// Once the final reply's header block has ended: asks the request's sink,
+// once, whether it takes the body.
+void OfferBodyToSink(ExchangeState* state) {
+  if (state->sink == nullptr || state->sink_asked || !state->final_block_done) return;
+  const int status = BlockStatus(state->reply->header_blocks.back());
+  if (status < 200) return;
+  state->sink_asked = true;
+  state->sink_taking = state->sink->Accept(status);
+}
+
 std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* user) {
   auto* state = static_cast<ExchangeState*>(user);
   std::size_t bytes = size * count;
@@ -172,6 +198,7 @@ std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* user
   std::string line(data, bytes);
   while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
   AddHeaderLine(state, line);
+  OfferBodyToSink(state);
   return bytes;
 }
 
@@ -179,6 +206,14 @@ std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* user) 
   auto* state = static_cast<ExchangeState*>(user);
   std::size_t bytes = size * count;
   state->last_byte = Clock::now();
+  if (state->sink_taking) {
+    if (bytes > state->limits->max_body_bytes - state->sunk_bytes) {
+      state->too_large = true;
+      return 0;
+    }
+    state->sunk_bytes += bytes;
+    return state->sink->Write(data, bytes) ? bytes : 0;
+  }
   ByteArray& body = state->reply->body;
   if (bytes > state->limits->max_body_bytes - body.size()) {
     state->too_large = true;
@@ -304,6 +339,7 @@ TransportReply CurlTransport::Exchange(const TransportRequest& request) {
   ExchangeState state;
   state.limits = &limits_;
   state.reply = &reply;
+  state.sink = request.body_sink;
   if (!BuildHeaderList(request.header_lines, &headers) || !BuildProxyHeaderList(&proxy_headers) ||
       !SetOptions(easy, request, url, headers.get(), proxy_headers.get(), &state)) {
     curl_easy_reset(easy);

@@ -87,6 +87,8 @@ struct Chain {
   bool started = false;
   std::vector<ByteArray> header_blocks;  // every reply's blocks, in arrival order
   ByteArray body;                        // the final reply's body; empty on failure
+  TransportOutcome outcome = TransportOutcome::kNotStarted;  // of the last exchange
+  int status = 0;                                            // of the last exchange
 };
 
 // Sends `request` and, when `follow` is set, each redirect target in turn.
@@ -102,6 +104,8 @@ Chain RunChain(HttpTransport& transport, TransportRequest request, bool follow,
     if (hop == 0 && reply.outcome == TransportOutcome::kNotStarted) return chain;
     chain.started = true;
     for (ByteArray& block : reply.header_blocks) chain.header_blocks.push_back(std::move(block));
+    chain.outcome = reply.outcome;
+    chain.status = reply.status;
     if (reply.outcome != TransportOutcome::kComplete) return chain;
     if (!follow || reply.redirect_url.empty() || !IsFollowedRedirect(reply.status)) {
       chain.body = std::move(reply.body);
@@ -118,6 +122,7 @@ Chain RunChain(HttpTransport& transport, TransportRequest request, bool follow,
     next->agent = std::move(request.agent);
     next->header_lines = std::move(request.header_lines);
     next->http_proxy = HopProxy(next->secure, proxy);
+    next->body_sink = request.body_sink;
     request = std::move(*next);
   }
 }
@@ -197,6 +202,35 @@ ByteArray HttpRequest(const Text& url, int method, const Text& post_text, Text* 
                       ByteArray* post_bytes, const std::optional<Text>& proxy, Text* raw_headers) {
   return HttpRequestVia(DefaultHttpTransport(), url, method, post_text, cookie_jar, new_cookies,
                         extra_headers, location, no_redirect, post_bytes, proxy, raw_headers);
+}
+
+DownloadReply HttpDownloadVia(HttpTransport& transport, const Text& url, BodySink* sink,
+                              Text* cookie_jar, Text* new_cookies) {
+  DownloadReply result;
+  Text jar = cookie_jar ? *cookie_jar : Text();
+  std::optional<TransportRequest> request = TargetOf(url);
+  if (!request) return result;
+  Text headers;
+  request->agent = ChooseAgent(headers);
+  ComposeHeaderText(url, jar, &headers);
+  request->header_lines = SplitBytes(headers, kCrLf);
+  request->body_sink = sink;
+
+  Chain chain = RunChain(transport, std::move(*request), /*follow=*/true, std::nullopt);
+  if (!chain.started) return result;
+  result.started = true;
+  result.outcome = chain.outcome;
+  result.status = chain.status;
+  result.raw_headers = chain.header_blocks.empty() ? Text() : chain.header_blocks.back();
+  result.body = std::move(chain.body);
+  Text fresh = MergeChainCookies(chain.header_blocks, &jar);
+  WriteBack(cookie_jar, std::move(jar));
+  WriteBack(new_cookies, std::move(fresh));
+  return result;
+}
+
+DownloadReply HttpDownload(const Text& url, BodySink* sink, Text* cookie_jar, Text* new_cookies) {
+  return HttpDownloadVia(DefaultHttpTransport(), url, sink, cookie_jar, new_cookies);
 }
 
 Text UrlHost(const Text& url, bool keep_port) {

@@ -4,10 +4,9 @@
 #include <optional>
 
 #include "support/text_rules.h"
+#include "web/http_transport.h"
 
 namespace weibo {
-
-class HttpTransport;  // web/http_transport.h
 
 // Sends one request and returns the response body. Only `url` is required;
 // the pointer arguments are the caller's variables, written in place, and may
@@ -61,6 +60,28 @@ ByteArray HttpRequestVia(HttpTransport& transport, const Text& url, int method =
                          ByteArray* post_bytes = nullptr,
                          const std::optional<Text>& proxy = std::nullopt,
                          Text* raw_headers = nullptr);
+
+// What HttpDownload reports about a request: enough to tell a complete
+// reply from a cut one and a lasting refusal from a passing one.
+struct DownloadReply {
+  bool started = false;  // false: the request could not be made (refused scheme, no host)
+  // How the last exchange of the chain ended; kComplete only when the final
+  // reply arrived whole (a body shorter than its Content-Length is kFailed).
+  TransportOutcome outcome = TransportOutcome::kNotStarted;
+  int status = 0;    // the last reply's status code, 0 when none arrived
+  Text raw_headers;  // the last reply's header block, lines ended by CR LF
+  ByteArray body;    // the final body, unless the sink took it; empty on failure
+};
+
+// A GET of `url` with HttpRequest's default headers, redirects and cookie
+// handling (`cookie_jar` and `new_cookies` as there), whose final body goes
+// to `sink` as it arrives when the sink accepts it (see BodySink); a body the
+// sink refuses, a redirect's say, is kept in `body`. `sink` may be null.
+// Blocks the calling thread; any thread.
+DownloadReply HttpDownload(const Text& url, BodySink* sink, Text* cookie_jar = nullptr,
+                           Text* new_cookies = nullptr);
+DownloadReply HttpDownloadVia(HttpTransport& transport, const Text& url, BodySink* sink,
+                              Text* cookie_jar = nullptr, Text* new_cookies = nullptr);
 
 // The host of `url`, lower-cased, with its port when `keep_port` is true: the
 // text after "https://" or else after the first "http://" (put in front when

@@ -69,8 +69,24 @@ class ThreadHandles {
   std::map<std::tuple<std::string, std::string, int>, Handle> connections_;
 };
 
-ThreadHandles& HandlesOfThisThread() {
-  thread_local ThreadHandles handles;
+// The calling thread's handles, made on first use and closed when the thread
+// ends. They hang off a fiber-local slot whose callback runs at thread exit:
+// a thread_local object with a destructor is not safe in this runtime (its
+// storage can be gone before the destructor runs). Null when no slot can be
+// had.
+void WINAPI DeleteThreadHandles(void* handles) { delete static_cast<ThreadHandles*>(handles); }
+
+ThreadHandles* HandlesOfThisThread() {
+  static const DWORD slot = FlsAlloc(&DeleteThreadHandles);
+  if (slot == FLS_OUT_OF_INDEXES) return nullptr;
+  auto* handles = static_cast<ThreadHandles*>(FlsGetValue(slot));
+  if (handles == nullptr) {
+    handles = new ThreadHandles();
+    if (!FlsSetValue(slot, handles)) {
+      delete handles;
+      return nullptr;
+    }
+  }
   return handles;
 }
 
@@ -98,19 +114,19 @@ bool HasAgentLine(const std::vector<Text>& lines) {
   return false;
 }
 
-// The header text handed to WinINet: the agent line unless the request's
-// lines hold one, then those lines in order, each ended by CR LF. Lines
-// that are empty or hold a CR or LF of their own are left out.
-std::string HeaderText(const TransportRequest& request) {
-  std::string text;
+// The header lines handed to WinINet: the agent line unless the request's
+// lines hold one, then those lines in order. Lines that are empty or hold a
+// CR or LF of their own are left out.
+std::vector<std::string> HeaderLines(const TransportRequest& request) {
+  std::vector<std::string> lines;
   if (!HasAgentLine(request.header_lines)) {
-    text += "User-Agent: " + request.agent.substr(0, request.agent.find_first_of("\r\n")) + "\r\n";
+    lines.push_back("User-Agent: " + request.agent.substr(0, request.agent.find_first_of("\r\n")));
   }
   for (const Text& line : request.header_lines) {
     if (line.empty() || line.find_first_of("\r\n") != Text::npos) continue;
-    text += line + "\r\n";
+    lines.push_back(line);
   }
-  return text;
+  return lines;
 }
 
 void SetTimeouts(HINTERNET request, const TransportLimits& limits) {
@@ -192,6 +208,12 @@ TransportOutcome ReadBody(HINTERNET request, BodySink* sink, const TransportLimi
   std::string buffer(kReadSize, '\0');
   std::size_t total = 0;
   Clock::time_point last_byte = Clock::now();
+  // The minimal speed: each window from the first byte on must move enough
+  // bytes, or the body is abandoned (a server that trickles never idles).
+  Clock::time_point window_start = last_byte;
+  std::size_t window_bytes = 0;
+  const double window_seconds = std::chrono::duration<double>(limits.min_speed_window).count();
+  const double window_needed = static_cast<double>(limits.min_bytes_per_second) * window_seconds;
   for (;;) {
     DWORD count = 0;
     if (!InternetReadFile(request, buffer.data(), static_cast<DWORD>(buffer.size()), &count)) {
@@ -199,6 +221,12 @@ TransportOutcome ReadBody(HINTERNET request, BodySink* sink, const TransportLimi
     }
     if (count == 0) return TransportOutcome::kComplete;
     last_byte = Clock::now();
+    window_bytes += count;
+    if (limits.min_bytes_per_second > 0 && last_byte - window_start >= limits.min_speed_window) {
+      if (static_cast<double>(window_bytes) < window_needed) return TransportOutcome::kTimedOut;
+      window_start = last_byte;
+      window_bytes = 0;
+    }
     if (count > limits.max_body_bytes - total) return TransportOutcome::kTooLarge;
     total += count;
     if (sink != nullptr) {
@@ -212,15 +240,20 @@ TransportOutcome ReadBody(HINTERNET request, BodySink* sink, const TransportLimi
 // Sends the request on `handle` and reads the reply into `reply`.
 void Run(HINTERNET handle, const TransportRequest& request, const TransportLimits& limits,
          TransportReply* reply) {
-  const std::string headers = HeaderText(request);
+  // Each line is added on its own so that WinINet keeps repeated names (the
+  // whole text in one call keeps only the last line of a name).
+  for (const std::string& line : HeaderLines(request)) {
+    HttpAddRequestHeadersA(handle, line.c_str(), static_cast<DWORD>(line.size()),
+                           HTTP_ADDREQ_FLAG_ADD);
+  }
   const Clock::time_point sent_at = Clock::now();
   void* body = request.post ? const_cast<char*>(request.body.data()) : nullptr;
   const DWORD body_size = request.post ? static_cast<DWORD>(request.body.size()) : 0;
-  const BOOL sent = HttpSendRequestA(handle, headers.c_str(), static_cast<DWORD>(headers.size()),
-                                     body, body_size);
+  const BOOL sent = HttpSendRequestA(handle, nullptr, 0, body, body_size);
   const DWORD send_error = sent ? 0 : GetLastError();
   std::string raw;
-  const bool has_headers = QueryText(handle, HTTP_QUERY_RAW_HEADERS_CRLF, &raw);
+  const bool has_headers = QueryText(handle, HTTP_QUERY_RAW_HEADERS_CRLF, &raw) &&
+                           raw.rfind("HTTP/", 0) == 0;
   if (has_headers && raw.size() > limits.max_header_bytes) {
     reply->outcome = TransportOutcome::kTooLarge;
     return;
@@ -254,7 +287,8 @@ TransportReply WinInetTransport::Exchange(const TransportRequest& request) {
     return reply;
   }
   if (request.post && request.body.size() > 0xFFFFFFFFu) return reply;
-  HINTERNET connection = HandlesOfThisThread().Connection(request);
+  ThreadHandles* handles = HandlesOfThisThread();
+  HINTERNET connection = handles == nullptr ? nullptr : handles->Connection(request);
   if (connection == nullptr) return reply;
   const DWORD flags = kRequestFlags | (request.secure ? INTERNET_FLAG_SECURE : 0);
   const std::string target = EscapeTarget(request.path.empty() ? Text("/") : request.path);

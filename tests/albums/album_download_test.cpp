@@ -4,7 +4,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <deque>
 #include <fstream>
+#include <mutex>
 #include <future>
 #include <map>
 #include <memory>
@@ -22,16 +25,36 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
+using namespace std::chrono_literals;
 
 const Text kDone =
     Gbk("状态:貌似都已经下载完了,请点击上方的'查看下载',如数量不一致为某些图片重复或被权限;");
 
-Text SavedText(int count) { return Gbk("状态:当前已下载 ") + std::to_string(count) + Gbk("张!"); }
+
+// Keeps every status text in the order it was shown.
+class StatusRecordingWindowOps : public RecordingWindowOps {
+ public:
+  void SetStatusText(int part, const Text& text) override {
+    RecordingWindowOps::SetStatusText(part, text);
+    std::lock_guard<std::mutex> hold(history_lock_);
+    history_.push_back(text);
+  }
+  std::vector<Text> History() const {
+    std::lock_guard<std::mutex> hold(history_lock_);
+    return history_;
+  }
+
+ private:
+  mutable std::mutex history_lock_;
+  std::vector<Text> history_;
+};
 
 class AlbumDownloadTest : public ::testing::Test {
  protected:
   AlbumDownloadTest() : shell_(temp_.text()) {
     state_->download_root = JoinPath(temp_.text(), "root");
+    state_->user_id = "42";
+    state_->retry_pauses = {1ms, 2ms, 4ms, 8ms};
     std::filesystem::create_directories(temp_.path() / "root");
     endpoints_.photo_host = server_.HostPort();
     server_.SetHandler([this](const ByteArray& request) { return Serve(RequestTarget(request)); });
@@ -45,8 +68,19 @@ class AlbumDownloadTest : public ::testing::Test {
   }
 
   // The photo lists of `pages_` (each reply sets the cookie "p<page>=<album>")
-  // and the pictures of `pictures_` below "/pic".
+  // and the pictures of `pictures_` below "/pic". A picture with replies
+  // queued in `script_` gets them first, one per request.
   ByteArray Serve(const Text& target) {
+    std::lock_guard<std::mutex> hold(serve_lock_);
+    ++asked_[target.starts_with("/photos/") ? QueryValue(target, "album_id") + "/" +
+                                                  QueryValue(target, "page")
+                                            : target];
+    auto scripted = script_.find(target);
+    if (scripted != script_.end() && !scripted->second.empty()) {
+      ByteArray reply = scripted->second.front();
+      scripted->second.pop_front();
+      return reply;
+    }
     if (target.starts_with("/photos/get_all?")) {
       const Text album = QueryValue(target, "album_id");
       const Text page = QueryValue(target, "page");
@@ -59,6 +93,14 @@ class AlbumDownloadTest : public ::testing::Test {
       return MakeReply("404 Not Found", {}, "<html>404 Not Found</html>");
     }
     return found->second;
+  }
+  int Asked(const Text& key) {
+    std::lock_guard<std::mutex> hold(serve_lock_);
+    return asked_[key];
+  }
+  void ForgetAsked() {
+    std::lock_guard<std::mutex> hold(serve_lock_);
+    asked_.clear();
   }
   // A photo list whose pictures `names` live below "/pic".
   Text PhotoList(const std::vector<std::pair<Text, Text>>& names_and_times) {
@@ -81,12 +123,6 @@ class AlbumDownloadTest : public ::testing::Test {
 
   FlowContext Context() { return FlowContext{state_, &windows_, &shell_, &endpoints_}; }
 
-  // Runs DownloadPage for `page` of `album_id` on this thread.
-  void RunPage(const Text& album_id, int page, const Text& folder, const Text& segment) {
-    auto* task = new PageTask{1, page, 3, "42", album_id, folder, segment};
-    DownloadPage(Context(), reinterpret_cast<TaskValue>(task));
-  }
-
   // A pool of five workers running DownloadPage, each call waiting until the
   // gate opens.
   void StartPool() {
@@ -102,128 +138,273 @@ class AlbumDownloadTest : public ::testing::Test {
     if (!gate_open_) opening_.set_value();
     gate_open_ = true;
   }
+  // Runs the posted status updates, as the user-interface thread would,
+  // until every queued task is done and its final text is shown.
+  void WaitUntilDone() {
+    for (int i = 0; i < 5000; ++i) {
+      windows_.RunPostedCalls();
+      if (state_->tasks_pending.load() == 0 && !state_->status_update_queued.load()) break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    windows_.RunPostedCalls();
+    ASSERT_EQ(state_->tasks_pending.load(), 0);
+  }
+  void Download(int index, const Text& segment) {
+    windows_.SelectItem(index);
+    DownloadAlbum(Context(), segment);
+  }
+  std::filesystem::path AlbumPath(const char* caption) const {
+    return temp_.path() / "root" / caption;
+  }
 
   TempFolder temp_;
   LoopbackServer server_;
-  RecordingWindowOps windows_;
+  StatusRecordingWindowOps windows_;
   FakeShell shell_;
   Endpoints endpoints_;
   std::shared_ptr<ProgramState> state_ = std::make_shared<ProgramState>();
-  std::map<Text, Text> pages_;          // "album/page" -> photo list
-  std::map<Text, ByteArray> pictures_;  // "/segment/name" -> reply
+  std::mutex serve_lock_;
+  std::map<Text, Text> pages_;                      // "album/page" -> photo list
+  std::map<Text, ByteArray> pictures_;              // "/segment/name" -> reply
+  std::map<Text, std::deque<ByteArray>> script_;    // target -> replies first
+  std::map<Text, int> asked_;                       // target or "album/page" -> requests
   std::promise<void> opening_;
   std::shared_future<void> gate_ = opening_.get_future().share();
   bool gate_open_ = false;
 };
 
-TEST_F(AlbumDownloadTest, SavesGoodPicturesAndNothingElse) {
+std::int64_t ModifiedSeconds(const std::filesystem::path& path) {
+  const auto when = std::chrono::file_clock::to_sys(std::filesystem::last_write_time(path));
+  return std::chrono::duration_cast<std::chrono::seconds>(when.time_since_epoch()).count();
+}
+
+TEST_F(AlbumDownloadTest, SavesGoodPicturesAndListsTheOthers) {
   const ByteArray good("\xFF\xD8good\0picture", 14);
   pictures_["/mw690/good.jpg"] = Picture(good);
   pictures_["/mw690/empty.jpg"] = Picture("");
   pictures_["/mw690/refused.jpg"] = MakeReply("403 Forbidden", {}, "forbidden but not empty");
   pictures_["/mw690/a/b:c.jpg"] = Picture("escaped");
-  pages_["A/2"] = PhotoList({{"good.jpg", "1367640000"},
+  pages_["A/1"] = PhotoList({{"good.jpg", "1367640000"},
                              {"missing.jpg", "1367640001"},
                              {"empty.jpg", "1367640002"},
                              {"refused.jpg", "1367640003"},
                              {"a/b:c.jpg", R"("..")"}});
-  const std::filesystem::path album = temp_.path() / "root" / "album";
+  state_->album_table = {AlbumRecord{"album", "A", "", "", "5", "3"}};
+  const std::filesystem::path album = AlbumPath("album");
   std::filesystem::create_directories(album);
   // A good file from an earlier download must survive a failed one.
   { std::ofstream(album / "1367640001_missing.jpg") << "earlier"; }
   state_->saved_count = 5;
-  state_->pages_total = 1;
   state_->cookie_jar = "SUB=s";
+  StartPool();
+  OpenGate();
 
-  RunPage("A", 2, JoinPath(state_->download_root, "album"), "/mw690/");
+  Download(0, "/mw690/");
+  WaitUntilDone();
 
-  EXPECT_EQ(FolderEntries(album), (std::vector<std::string>{".._a_b_c.jpg", "1367640000_good.jpg",
-                                                            "1367640001_missing.jpg"}));
+  EXPECT_EQ(FolderEntries(album),
+            (std::vector<std::string>{".._a_b_c.jpg", ".saved-pictures", "1367640000_good.jpg",
+                                      "1367640001_missing.jpg", "failed-downloads.txt"}));
   EXPECT_EQ(ReadWholeFile(album / "1367640000_good.jpg"), good);
   EXPECT_EQ(ReadWholeFile(album / "1367640001_missing.jpg"), "earlier");
   EXPECT_EQ(ReadWholeFile(album / ".._a_b_c.jpg"), "escaped");
+  // The picture takes its time from "updated_at"; an implausible one is not used.
+  EXPECT_EQ(ModifiedSeconds(album / "1367640000_good.jpg"), 1367640000);
+  EXPECT_GT(ModifiedSeconds(album / ".._a_b_c.jpg"), 1600000000);
+  // Final refusals are asked once; an empty picture is no picture.
+  EXPECT_EQ(Asked("/pic/mw690/refused.jpg"), 1);
+  EXPECT_EQ(Asked("/pic/mw690/missing.jpg"), 1);
+  const Text base = "http://" + server_.HostPort() + "/pic/mw690/";
+  EXPECT_EQ(ReadWholeFile(album / "failed-downloads.txt"),
+            base + "missing.jpg\r\n" + base + "empty.jpg\r\n" + base + "refused.jpg\r\n");
   EXPECT_EQ(state_->saved_count, 7);  // only the two pictures that were written
-  EXPECT_EQ(state_->pages_done, 1);
-  EXPECT_EQ(windows_.StatusText(), kDone);
+  EXPECT_EQ(windows_.StatusText(),
+            Gbk("状态:下载结束,有 3 张图片没能下载,它们的地址记在相册文件夹的 "
+                "failed-downloads.txt 里;"));
 
   const std::vector<Text> lists = PhotoListTargets();
   ASSERT_EQ(lists.size(), 1u);
   EXPECT_TRUE(std::regex_match(
       lists[0],
-      std::regex(R"(/photos/get_all\?uid=42&album_id=A&count=32&page=2&type=3&__rnd=\d{13})")))
+      std::regex(R"(/photos/get_all\?uid=42&album_id=A&count=32&page=1&type=3&__rnd=\d{13})")))
       << lists[0];
-  EXPECT_EQ(state_->cookie_jar, "p2=A; SUB=s");
-}
+  EXPECT_EQ(state_->cookie_jar, "p1=A; SUB=s");
 
-TEST_F(AlbumDownloadTest, CountsPicturesAndPages) {
-  pictures_["/large/a.jpg"] = Picture("a");
-  pictures_["/large/b.jpg"] = Picture("b");
-  pages_["A/1"] = PhotoList({{"a.jpg", "1"}, {"b.jpg", "2"}});
-  pages_["A/2"] = PhotoList({});
-  const Text folder = JoinPath(state_->download_root, "A");
-  std::filesystem::create_directories(temp_.path() / "root" / "A");
-  state_->pages_total = 2;
-
-  RunPage("A", 1, folder, "/large/");
-  EXPECT_EQ(windows_.StatusText(), SavedText(2));
-  EXPECT_EQ(ReadWholeFile(temp_.path() / "root" / "A" / "1_a.jpg"), "a");
-  // A page with a broken reply or without pictures still counts; the
-  // finishing text shows once, at the total.
-  RunPage("A", 9, folder, "/large/");  // not JSON
+  // Once the pictures are there, the list of failures goes.
+  pictures_["/mw690/missing.jpg"] = Picture("found");
+  pictures_["/mw690/empty.jpg"] = Picture("full");
+  pictures_["/mw690/refused.jpg"] = Picture("allowed");
+  Download(0, "/mw690/");
+  WaitUntilDone();
   EXPECT_EQ(windows_.StatusText(), kDone);
-  windows_.SetStatusText(0, "");
-  RunPage("A", 2, folder, "/large/");
-  EXPECT_EQ(state_->pages_done, 3);
-  EXPECT_EQ(windows_.StatusText(), "");
+  EXPECT_FALSE(std::filesystem::exists(album / "failed-downloads.txt"));
+  EXPECT_EQ(ReadWholeFile(album / "1367640001_missing.jpg"), "found");
 }
 
-TEST_F(AlbumDownloadTest, QueuedTasksCarryTheirOwnValuesAndShareTheJar) {
-  state_->user_id = "42";
-  state_->album_table = {
-      AlbumRecord{"x", "X", "", "", "10", "3"},
-      AlbumRecord{Gbk("日记: 夏天?*/\\"), "B", "", "", Gbk("６５"), "5"},
-  };
-  for (int page = 1; page <= 3; ++page) {
-    const Text name = "p" + std::to_string(page) + ".jpg";
-    pages_["B/" + std::to_string(page)] = PhotoList({{name, std::to_string(page)}});
-    pictures_["/mw1024/" + name] = Picture("big" + std::to_string(page));
+TEST_F(AlbumDownloadTest, RetriesPassingFailuresUpToFourTimes) {
+  const Text pic = "/pic/large/";
+  for (const char* name : {"flaky.jpg", "teapot.jpg", "busy.jpg", "gone.jpg", "slow.jpg"}) {
+    pictures_[Text("/large/") + name] = Picture(Text("bytes of ") + name);
+  }
+  // Passing failures: each is retried until the picture comes.
+  script_[pic + "flaky.jpg"] = {MakeReply("503 Service Unavailable", {}, "x"),
+                                MakeReply("500 Internal Server Error", {}, "x"),
+                                MakeReply("408 Request Timeout", {}, "x"),
+                                MakeReply("502 Bad Gateway", {}, "x")};
+  script_[pic + "teapot.jpg"] = {MakeReply("418 I'm a teapot", {}, "x")};
+  // Always failing: one try and four retries, then it is given up.
+  script_[pic + "busy.jpg"] = std::deque<ByteArray>(9, MakeReply("503 Busy", {}, "x"));
+  // Final at once.
+  script_[pic + "gone.jpg"] = {MakeReply("404 Not Found", {}, "x")};
+  // A Retry-After within the limit is waited for.
+  script_[pic + "slow.jpg"] = {MakeReply("429 Too Many Requests", {"Retry-After: 1"}, "x")};
+  // The photo list fails twice on the way too: once with a status, once cut.
+  const Text list = PhotoList({{"flaky.jpg", "1"}, {"teapot.jpg", "2"}, {"busy.jpg", "3"},
+                               {"gone.jpg", "4"}, {"slow.jpg", "5"}});
+  pages_["R/1"] = list;
+  state_->album_table = {AlbumRecord{"retry", "R", "", "", "5", "0"}};
+  StartPool();
+  OpenGate();
+  {
+    // The list's first two answers: a 429 and a cut JSON reply.
+    server_.Enqueue(MakeReply("429 Too Many Requests", {}, "wait"));
+    server_.Enqueue(MakeReply("200 OK", {}, list.substr(0, list.size() / 2)));
+  }
+
+  const auto started = std::chrono::steady_clock::now();
+  Download(0, "/large/");
+  WaitUntilDone();
+  const auto took = std::chrono::steady_clock::now() - started;
+
+  EXPECT_EQ(Asked("R/1"), 1);  // the two scripted answers are not counted by the handler
+  EXPECT_EQ(Asked(pic + "flaky.jpg"), 5);
+  EXPECT_EQ(Asked(pic + "teapot.jpg"), 2);
+  EXPECT_EQ(Asked(pic + "busy.jpg"), 5);
+  EXPECT_EQ(Asked(pic + "gone.jpg"), 1);
+  EXPECT_EQ(Asked(pic + "slow.jpg"), 2);
+  EXPECT_GE(took, std::chrono::milliseconds(900));  // slow.jpg waited for its Retry-After
+  const std::filesystem::path album = AlbumPath("retry");
+  EXPECT_EQ(FolderEntries(album),
+            (std::vector<std::string>{".saved-pictures", "1_flaky.jpg", "2_teapot.jpg",
+                                      "5_slow.jpg", "failed-downloads.txt"}));
+  EXPECT_EQ(ReadWholeFile(album / "1_flaky.jpg"), "bytes of flaky.jpg");
+  EXPECT_EQ(state_->saved_count, 3);
+  EXPECT_EQ(state_->failed_count.load(), 2);
+}
+
+TEST_F(AlbumDownloadTest, ASecondDownloadFetchesOnlyWhatIsMissing) {
+  std::vector<std::pair<Text, Text>> names;
+  for (int i = 1; i <= 40; ++i) {
+    const Text name = "p" + std::to_string(i) + ".jpg";
+    names.emplace_back(name, "1367640000");
+    pictures_["/large/" + name] = Picture("large " + name);
+    pictures_["/mw690/" + name] = Picture("middle " + name);
+  }
+  pages_["S/1"] = PhotoList({names.begin(), names.begin() + 32});
+  pages_["S/2"] = PhotoList({names.begin() + 32, names.end()});
+  state_->album_table = {AlbumRecord{"same", "S", "", "", "40", "0"}};
+  const std::filesystem::path album = AlbumPath("same");
+  std::filesystem::create_directories(album);
+  // Saved before the record existed: not known, so fetched again.
+  { std::ofstream(album / "1367640000_p1.jpg") << "large p1.jpg"; }
+  // Left by an ended process, and a hidden file that is not such a leftover.
+  { std::ofstream(album / ".1367640000_p2.jpg.17.part") << "half"; }
+  { std::ofstream(album / ".keep.part") << "mine"; }
+  StartPool();
+  OpenGate();
+
+  Download(0, "/large/");
+  WaitUntilDone();
+  EXPECT_EQ(Asked("/pic/large/p1.jpg"), 1);
+  EXPECT_FALSE(std::filesystem::exists(album / ".1367640000_p2.jpg.17.part"));
+  EXPECT_TRUE(std::filesystem::exists(album / ".keep.part"));
+  EXPECT_EQ(state_->saved_count, 40);
+
+  // The same size again: only the damaged picture is fetched; the rest count.
+  { std::ofstream(album / "1367640000_p7.jpg") << "cut"; }
+  ForgetAsked();
+  Download(0, "/large/");
+  WaitUntilDone();
+  EXPECT_EQ(windows_.StatusText(), kDone);
+  EXPECT_EQ(state_->saved_count, 80);
+  int fetched = 0;
+  for (int i = 1; i <= 40; ++i) fetched += Asked("/pic/large/p" + std::to_string(i) + ".jpg");
+  EXPECT_EQ(fetched, 1);
+  EXPECT_EQ(Asked("/pic/large/p7.jpg"), 1);
+  EXPECT_EQ(ReadWholeFile(album / "1367640000_p7.jpg"), "large p7.jpg");
+
+  // Another size replaces every picture.
+  Download(0, "/mw690/");
+  WaitUntilDone();
+  for (int i = 1; i <= 40; ++i) {
+    const std::string name = "p" + std::to_string(i) + ".jpg";
+    EXPECT_EQ(ReadWholeFile(album / ("1367640000_" + name)), "middle " + name);
+  }
+  // ... and is known in that size afterwards.
+  ForgetAsked();
+  Download(0, "/mw690/");
+  WaitUntilDone();
+  EXPECT_EQ(Asked("/pic/mw690/p40.jpg"), 0);
+  EXPECT_EQ(FolderEntries(album).size(), 42u);  // 40 pictures, the record and .keep.part
+}
+
+TEST_F(AlbumDownloadTest, QueuedAlbumsShowOneFinishingTextAtTheirEnd) {
+  state_->album_table = {AlbumRecord{"x", "X", "", "", "70", "3"},
+                         AlbumRecord{Gbk("日记: 夏天?*/\\"), "B", "", "", Gbk("６５"), "5"}};
+  for (const char* album : {"X", "B"}) {
+    for (int page = 1; page <= 3; ++page) {
+      std::vector<std::pair<Text, Text>> names;
+      for (int i = 0; i < (page == 3 ? 1 : 32); ++i) {
+        const Text name = Text(album) + std::to_string(page) + "_" + std::to_string(i) + ".jpg";
+        names.emplace_back(name, std::to_string(page));
+        pictures_["/mw1024/" + name] = Picture("big" + name);
+      }
+      pages_[Text(album) + "/" + std::to_string(page)] = PhotoList(names);
+    }
   }
   StartPool();
-  windows_.SelectItem(1);
 
-  DownloadAlbum(Context(), "/mw1024/");
-
+  Download(0, "/mw1024/");
+  Download(1, "/mw1024/");
   std::vector<std::string> disabling;
   for (const std::string& call : windows_.Calls()) {
     if (call.rfind("SetDisabled", 0) == 0) disabling.push_back(call);
   }
-  EXPECT_THAT(disabling, ElementsAre("SetDisabled album-menu 1", "SetDisabled album-view 1",
-                                     "SetDisabled album-menu 0", "SetDisabled album-view 0"));
+  EXPECT_EQ(disabling.size(), 8u);
+  EXPECT_THAT(std::vector<std::string>(disabling.begin(), disabling.begin() + 4),
+              ElementsAre("SetDisabled album-menu 1", "SetDisabled album-view 1",
+                          "SetDisabled album-menu 0", "SetDisabled album-view 0"));
   EXPECT_EQ(state_->pages_total, 3);  // a full-width 65
 
   // Another user and another size while the pages wait: they keep theirs.
   state_->user_id = "other";
   state_->download_root = JoinPath(temp_.text(), "elsewhere");
-  state_->album_folder = "elsewhere";
   state_->size_segment = "/large/";
   state_->album_table.clear();
   OpenGate();
-  for (int i = 0; i < 3000 && windows_.StatusText() != kDone; ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  WaitUntilDone();
+
+  const std::vector<Text> history = windows_.History();
+  ASSERT_FALSE(history.empty());
+  EXPECT_EQ(history.back(), kDone);
+  EXPECT_EQ(std::count(history.begin(), history.end(), kDone), 1);
+  for (std::size_t i = 0; i + 1 < history.size(); ++i) {
+    EXPECT_TRUE(history[i].starts_with(Gbk("状态:当前已下载 "))) << i;
   }
-  ASSERT_EQ(windows_.StatusText(), kDone);
+  EXPECT_LE(history.size(), 60u);  // throttled, not one per picture
+  EXPECT_EQ(state_->saved_count, 130);
 
   const std::filesystem::path album = Below(temp_.path(), {"root", "日记_ 夏天____"});
-  EXPECT_EQ(FolderEntries(album), (std::vector<std::string>{"1_p1.jpg", "2_p2.jpg", "3_p3.jpg"}));
-  EXPECT_EQ(ReadWholeFile(album / "3_p3.jpg"), "big3");
+  EXPECT_EQ(FolderEntries(album).size(), 66u);
+  EXPECT_EQ(ReadWholeFile(album / "3_B3_0.jpg"), "bigB3_0.jpg");
   for (const Text& target : PhotoListTargets()) {
     EXPECT_TRUE(std::regex_match(
-        target, std::regex(R"(/photos/get_all\?uid=42&album_id=B&count=32&page=[123]&type=5&.*)")))
+        target,
+        std::regex(R"(/photos/get_all\?uid=42&album_id=(B&count=32&page=[123]&type=5|X&count=32&page=[123]&type=3)&.*)")))
         << target;
   }
-  EXPECT_EQ(state_->saved_count, 3);
   // Every worker's cookies end up in the one jar.
-  for (const char* cookie : {"p1=B", "p2=B", "p3=B"}) {
+  for (const char* cookie : {"p1=", "p2=", "p3="}) {
     EXPECT_THAT(state_->cookie_jar, HasSubstr(cookie));
   }
 }
@@ -242,6 +423,7 @@ TEST_F(AlbumDownloadTest, NothingSelectedOrPoolStoppedQueuesNothing) {
   DownloadAlbum(Context(), "/mw690/");
   EXPECT_EQ(state_->pages_done, 0);
   EXPECT_EQ(state_->pages_total, 1);  // a count of 0 still makes one page
+  EXPECT_EQ(state_->tasks_pending.load(), 0);
   EXPECT_TRUE(std::filesystem::is_directory(temp_.path() / "root" / "x"));
   EXPECT_TRUE(server_.Requests().empty());
 }

@@ -5,7 +5,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <thread>
@@ -59,6 +61,7 @@ class AlbumEndToEndTest : public ::testing::Test {
     DownloadAlbum(Context(), segment);
     for (int i = 0; i < 6000 && windows_.StatusText() != kDone; ++i) {
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      windows_.RunPostedCalls();
     }
     ASSERT_EQ(windows_.StatusText(), kDone);
   }
@@ -75,7 +78,7 @@ class AlbumEndToEndTest : public ::testing::Test {
           photo.updated_field == sim::Field::kPresent ? std::to_string(photo.updated_at) : "0";
       expected[updated + "_" + photo.pic_name] = sim_.PictureBytes(segment, photo.pic_name);
     }
-    std::vector<std::string> expected_names;
+    std::vector<std::string> expected_names{".saved-pictures"};
     for (const auto& [name, bytes] : expected) expected_names.push_back(name);
     EXPECT_EQ(FolderEntries(folder), expected_names) << folder_utf8;
     for (const auto& [name, bytes] : expected) {
@@ -161,6 +164,71 @@ TEST_F(AlbumEndToEndTest, OtherUsersByProfileAddress) {
   ASSERT_EQ(windows_.MessageBoxes().size(), 1u);
   EXPECT_EQ(windows_.MessageBoxes()[0].text, "onick or oid");
   EXPECT_EQ(windows_.Items().size(), 2u);
+}
+
+// Transient faults on one in five requests, photo lists included: every
+// picture still arrives whole, and no temporary file stays behind.
+TEST(AlbumFaultsTest, EveryPictureArrivesDespiteTransientFaults) {
+  sim::SimOptions options;
+  options.bench_albums = 1;
+  options.bench_photos = 300;
+  options.seed = 7;
+  for (const char* rule : {"reset:0.05", "short:0.05", "status:0.05:503", "status:0.05:418"}) {
+    sim::FaultRule fault;
+    Text error;
+    ASSERT_TRUE(sim::ParseFaultRule(rule, &fault, &error)) << error;
+    options.faults.push_back(fault);
+  }
+  sim::WeiboSim sim(options);
+  ASSERT_TRUE(sim.Start()) << sim.error();
+  const Endpoints endpoints = sim.endpoints();
+  TempFolder temp;
+  RecordingWindowOps windows;
+  FakeShell shell(temp.text());
+  auto state = std::make_shared<ProgramState>();
+  state->cookie_jar = sim::WeiboSim::CookieHeader(sim.SignedInCookies(sim::kBenchUid));
+  state->retry_pauses = {std::chrono::milliseconds(5), std::chrono::milliseconds(10),
+                         std::chrono::milliseconds(20), std::chrono::milliseconds(40)};
+  state->user_id = sim::kBenchUid;
+  state->download_root = JoinPath(temp.text(), "root");
+  std::filesystem::create_directories(temp.path() / "root");
+  const sim::Album& album = sim.data().FindUser(sim::kBenchUid)->albums.at(0);
+  state->album_table = {AlbumRecord{"bench", album.album_id, "", "", "300",
+                                    std::to_string(album.type)}};
+  const FlowContext context{state, &windows, &shell, &endpoints};
+  std::weak_ptr<ProgramState> weak = state;
+  ASSERT_TRUE(state->pool.Create(5, [weak, context](TaskValue task) {
+    FlowContext own = context;
+    own.state = weak.lock();
+    if (own.state != nullptr) DownloadPage(own, task);
+  }));
+
+  windows.SelectItem(0);
+  DownloadAlbum(context, "/large/");
+  for (int i = 0; i < 12000 && windows.StatusText() != kDone; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    windows.RunPostedCalls();
+  }
+  EXPECT_EQ(windows.StatusText(), kDone);
+  int faults = 0;
+  for (const sim::RequestRecord& request : sim.Requests()) faults += !request.fault.empty();
+  EXPECT_GT(faults, 60);  // the faults did happen
+
+  const std::filesystem::path folder = temp.path() / "root" / "bench";
+  std::vector<std::string> expected{".saved-pictures"};
+  for (const sim::Photo& photo : album.photos) {
+    const std::string name = std::to_string(photo.updated_at) + "_" + photo.pic_name;
+    expected.push_back(name);
+    EXPECT_TRUE(ReadWholeFile(folder / name) == sim.PictureBytes("large", photo.pic_name)) << name;
+  }
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(FolderEntries(folder), expected);
+  EXPECT_EQ(state->saved_count, 300);
+
+  state->pool.Destroy();
+  for (int i = 0; i < 5000 && state->pool.LiveWorkers() > 0; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
 }
 
 }  // namespace

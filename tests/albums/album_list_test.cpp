@@ -237,8 +237,9 @@ TEST_F(AlbumListTest, AFailedLookupKeepsThePreviousUserCurrent) {
   auto task = queued.get_future();
   ASSERT_EQ(task.wait_for(std::chrono::seconds(10)), std::future_status::ready);
   const PageTask second_page = task.get();
-  EXPECT_EQ(second_page.user_id, "111");
-  EXPECT_EQ(second_page.album_folder, JoinPath(root, "a"));
+  ASSERT_NE(second_page.job, nullptr);
+  EXPECT_EQ(second_page.job->user_id, "111");
+  EXPECT_EQ(second_page.job->folder, JoinPath(root, "a"));
 
   // A broken album reply gives an empty list, with the root made.
   ServeProfile("/u/6", ProfilePage("6", "six"));

@@ -47,8 +47,9 @@ class TempFolder {
   TempFolder& operator=(const TempFolder&) = delete;
 
   const std::filesystem::path& path() const { return path_; }
-  // The folder as the tool spells paths (it is ASCII).
-  Text text() const { return path_.string(); }
+  // The folder as the tool spells paths (it is ASCII), with "/" between its
+  // parts on every system.
+  Text text() const { return path_.generic_string(); }
 
  private:
   std::filesystem::path path_;

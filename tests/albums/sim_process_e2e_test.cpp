@@ -1,0 +1,109 @@
+// The sign-in and album flows of the Windows build, end to end, against a
+// weibo-sim program that CTest starts on the Linux side (the simulator does
+// not build for Windows). Its hosts come from the file WEIBO_SIM_ENDPOINTS
+// names; QR codes confirm themselves there.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <thread>
+
+#include "albums/album_download.h"
+#include "albums/album_list.h"
+#include "flow/recording_window_ops.h"
+#include "signin/qr_sign_in.h"
+#include "signin/sign_in_texts.h"
+#include "tests/common/test_support.h"
+
+namespace weibo {
+namespace {
+
+const Text kDone = Gbk("状态:貌似都已经下载完了,请点击上方的'查看下载',如数量不一致为某些图片重复或被权限;");
+
+// The simulator's hosts, read from the fixture's file; empty when missing.
+Endpoints ReadEndpoints() {
+  Endpoints endpoints;
+  const char* file = std::getenv("WEIBO_SIM_ENDPOINTS");
+  if (file == nullptr) return endpoints;
+  std::ifstream in(file);
+  std::string line;
+  while (std::getline(in, line)) {
+    const std::size_t equals = line.find('=');
+    if (equals == std::string::npos) continue;
+    const std::string name = line.substr(0, equals);
+    const std::string value = line.substr(equals + 1);
+    if (name == "WEIBO_SIGNON_HOST") endpoints.signon_host = value;
+    if (name == "WEIBO_MAIN_HOST") endpoints.main_host = value;
+    if (name == "WEIBO_MAIN_DOMAIN") endpoints.main_domain = value;
+    if (name == "WEIBO_PHOTO_HOST") endpoints.photo_host = value;
+    if (name == "WEIBO_STATIC_HOST") endpoints.static_host = value;
+  }
+  return endpoints;
+}
+
+bool IsPicture(const ByteArray& bytes) {
+  return bytes.rfind("\xFF\xD8", 0) == 0 || bytes.rfind("\x89PNG", 0) == 0 ||
+         bytes.rfind("GIF8", 0) == 0;
+}
+
+TEST(SimProcessEndToEnd, SignsInListsAlbumsAndDownloadsUnderChineseFolderNames) {
+  const Endpoints endpoints = ReadEndpoints();
+  ASSERT_FALSE(endpoints.signon_host.empty()) << "no simulator endpoints";
+  TempFolder temp;
+  FakeShell shell(temp.text());
+  RecordingWindowOps windows;
+  auto state = std::make_shared<ProgramState>();
+  const FlowContext context{state, &windows, &shell, &endpoints};
+
+  // Sign-in: the QR picture becomes a BMP for the window; the code confirms
+  // itself; the jar fills.
+  windows.LoadWindow(WindowId::kSignIn);
+  QrSignInPaced(context, SignInPacing{5, 5});
+  ASSERT_TRUE(windows.IsLoaded(WindowId::kMain));
+  EXPECT_EQ(windows.LabelText(), kSignInSucceeded);
+  EXPECT_TRUE(windows.MessageBoxes().empty());
+  EXPECT_FALSE(state->cookie_jar.empty());
+
+  // The signed-in user's own albums, with cover icons.
+  state->profile_address = "http://" + endpoints.main_host + "/";
+  ASSERT_TRUE(ResolveProfile(context));
+  ASSERT_GT(windows.Items().size(), 3u);
+  EXPECT_EQ(windows.LargeIconList().pictures.size(), windows.Items().size());
+
+  // The fourth album's caption holds a character whose second byte is "\"
+  // in code page 936: its folder must still be one Chinese-named folder.
+  std::weak_ptr<ProgramState> weak = state;
+  ASSERT_TRUE(state->pool.Create(5, [weak, context](TaskValue task) {
+    std::shared_ptr<ProgramState> alive = weak.lock();
+    if (alive == nullptr) return;
+    FlowContext worker = context;
+    worker.state = alive;
+    DownloadPage(worker, task);
+  }));
+  windows.SelectItem(3);
+  DownloadAlbum(context, "/mw690/");
+  for (int i = 0; i < 6000 && windows.StatusText() != kDone; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  EXPECT_EQ(windows.StatusText(), kDone);
+  state->pool.Destroy();
+  for (int i = 0; i < 5000 && state->pool.LiveWorkers() > 0; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+
+  const std::vector<std::string> roots = FolderEntries(temp.path());
+  ASSERT_EQ(roots.size(), 1u);
+  EXPECT_NE(roots[0].find(" - 微相册"), std::string::npos) << roots[0];
+  const std::filesystem::path folder = Below(temp.path(), {roots[0], "淺草寺與雷門"});
+  const std::vector<std::string> files = FolderEntries(folder);
+  EXPECT_EQ(files.size(), 32u);
+  EXPECT_EQ(state->saved_count, 32);
+  for (const std::string& name : files) {
+    EXPECT_TRUE(IsPicture(ReadWholeFile(folder / std::u8string(name.begin(), name.end())))) << name;
+  }
+}
+
+}  // namespace
+}  // namespace weibo
