@@ -214,7 +214,7 @@ void Win32WindowOps::SetTitle(WindowId window, const Text& title) {
   HWND handle = Handle(window);
   if (handle == nullptr) return;
   titles_[Slot(window)] = title;
-  SetWindowTextW(handle, Wide(title).c_str());
+  SetWindowTextW(handle, ShownTitle(Wide(title)).c_str());
 }
 
 Text Win32WindowOps::Title(WindowId window) const {
@@ -300,6 +300,18 @@ void Win32WindowOps::SetDisabled(Control control, bool disabled) {
 
 void Win32WindowOps::PopupAlbumMenu() {
   if (main_.window == nullptr || !album_menu_enabled_) return;
+  // A highlight is part of an item's state and outlives the menu session
+  // that set it; one left over would show at the next popup: open with none.
+  const int count = GetMenuItemCount(main_.album_menu);
+  for (int position = 0; position < count; ++position) {
+    MENUITEMINFOW info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = MIIM_STATE;
+    GetMenuItemInfoW(main_.album_menu, static_cast<UINT>(position), TRUE, &info);
+    if ((info.fState & MFS_HILITE) == 0) continue;
+    info.fState &= ~static_cast<UINT>(MFS_HILITE);
+    SetMenuItemInfoW(main_.album_menu, static_cast<UINT>(position), TRUE, &info);
+  }
   POINT pointer;
   GetCursorPos(&pointer);
   SetForegroundWindow(main_.window);

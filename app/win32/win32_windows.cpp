@@ -238,6 +238,8 @@ HWND BuildStatusBar(HWND window, const DpiScale& scale, HINSTANCE instance) {
 
 }  // namespace
 
+std::wstring ShownTitle(const std::wstring& title) { return title.empty() ? L" " : title; }
+
 void RegisterWindowClasses(HINSTANCE instance, WNDPROC procedure) {
   RegisterOne(instance, kSignInClass, procedure, GetSysColorBrush(COLOR_BTNFACE));
   RegisterOne(instance, kMainClass, procedure, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
@@ -281,7 +283,7 @@ HBITMAP PictureBoxBitmap(HWND picture_box) {
 MainWindowParts CreateMainWindow(HINSTANCE instance, const DpiScale& scale, void* param) {
   MainWindowParts parts;
   parts.window =
-      TopLevel(kMainClass, L"", kMainOuterSize, scale, BuildMenuBar(), instance, param);
+      TopLevel(kMainClass, ShownTitle(L""), kMainOuterSize, scale, BuildMenuBar(), instance, param);
   HWND band = Child(kBandClass, L"", WS_CLIPCHILDREN, 0, scale.Rect(kBandRect), parts.window,
                     kIdBand, instance);
   parts.tool_bar = BuildToolBar(band, scale, instance, &parts.tool_images);

@@ -8,12 +8,19 @@
 #include "app/win32/windows_api.h"
 #include <commctrl.h>
 
+#include <string>
+
 #include "app/win32/win32_controls.h"
 
 namespace weibo {
 
 inline constexpr wchar_t kSignInClass[] = L"WeiboSignInWindow";
 inline constexpr wchar_t kMainClass[] = L"WeiboMainWindow";
+
+// The caption handed to the window system for `title`. An empty caption
+// lets the window manager under Wine show the program's name instead; a
+// single space shows an empty caption bar.
+std::wstring ShownTitle(const std::wstring& title);
 
 // Registers the classes of both windows (with `procedure`) and of the
 // controls drawn here, once per process.

@@ -11,10 +11,12 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "albums/album_flows.h"
+#include "albums/saved_pictures.h"
 #include "app/program.h"
 #include "app/win32/wide_text.h"
 #include "app/win32/win32_runtime.h"
@@ -150,23 +152,31 @@ TEST(Win32EndToEndTest, SignInListAlbumsAndDownloadOneFromThePopup) {
   EXPECT_TRUE(Acted());
   EXPECT_EQ(windows.SelectedIndex(), row);
 
-  // 32 files, each the simulator's "mw690" picture of its name.
+  // 32 pictures, each the simulator's "mw690" picture of its name, beside
+  // the record of the pictures saved.
   std::vector<std::pair<std::wstring, std::wstring>> files;
   ListFiles(folder, &files);
-  EXPECT_EQ(files.size(), 32u);
+  EXPECT_EQ(files.size(), 33u);
+  int records = 0;
   for (const auto& [path, name] : files) {
+    if (name == W(kSavedPicturesFileName)) {
+      ++records;
+      continue;
+    }
     const std::size_t underscore = name.find(L'_');
     ASSERT_NE(underscore, std::wstring::npos) << Narrow(name);
     const Text picture_name = Narrow(name.substr(underscore + 1));
     const ByteArray served = HttpRequest("http://" + Text(host) + "/mw690/" + picture_name);
     ASSERT_FALSE(served.empty()) << picture_name;
     EXPECT_TRUE(ReadFile(path) == served) << picture_name;
-    DeleteFileW(path.c_str());
   }
+  EXPECT_EQ(records, 1);
 
   windows.SetEventSink(nullptr);
   windows.StopStatusUpdates();
   program.reset();
+  std::error_code ignored;
+  std::filesystem::remove_all(std::filesystem::path(folder), ignored);
 }
 
 }  // namespace
