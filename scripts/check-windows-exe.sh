@@ -1,17 +1,18 @@
 #!/usr/bin/env bash
 # Checks a Windows executable of this project: GUI subsystem, the expected
-# machine (i386 or x86-64) and imports from Windows' own DLLs only (no
-# MinGW runtime DLLs, since everything is linked statically).
+# machine (i386 or x86-64), imports from Windows' own DLLs only (no MinGW
+# runtime DLLs, since everything is linked statically), and its resources:
+# the version (with the project's version), the icon and the manifest.
 #   scripts/check-windows-exe.sh <file.exe> <i386|x86-64>
 set -euo pipefail
 exe=$1
 machine=$2
 case "$machine" in
-  i386) objdump=i686-w64-mingw32-objdump; format=pei-i386 ;;
-  x86-64) objdump=x86_64-w64-mingw32-objdump; format=pei-x86-64 ;;
+  i386) triple=i686-w64-mingw32; format=pei-i386 ;;
+  x86-64) triple=x86_64-w64-mingw32; format=pei-x86-64 ;;
   *) echo "check-windows-exe: unknown machine $machine" >&2; exit 2 ;;
 esac
-headers=$("$objdump" -p "$exe")
+headers=$("$triple-objdump" -p "$exe")
 fail=0
 if ! grep -q "file format $format" <<<"$headers"; then
   echo "check-windows-exe: $exe is not $format" >&2
@@ -30,7 +31,26 @@ while read -r dll; do
     fail=1
   fi
 done < <(sed -n 's/^\s*DLL Name: //p' <<<"$headers")
+# The resources, as windres writes them back out as a script.
+resources=$("$triple-windres" -i "$exe" -O rc 2>/dev/null || true)
+version=$(sed -n 's/^project(weibo_album_downloader VERSION \([0-9.]*\).*/\1/p' \
+  "$(dirname "$0")/../CMakeLists.txt")
+if ! grep -q '^1 VERSIONINFO' <<<"$resources" ||
+   ! grep -q "VALUE \"FileVersion\", \"$version\"" <<<"$resources"; then
+  echo "check-windows-exe: $exe has no version resource for $version" >&2
+  fail=1
+fi
+if ! grep -q 'RT_GROUP_ICON' <<<"$resources"; then
+  echo "check-windows-exe: $exe has no icon" >&2
+  fail=1
+fi
+if ! grep -q 'RT_MANIFEST' <<<"$resources" ||
+   ! grep -q 'Microsoft.Windows.Common-Controls' <<<"$resources"; then
+  echo "check-windows-exe: $exe has no manifest asking for common controls 6" >&2
+  fail=1
+fi
 if [ "$fail" -eq 0 ]; then
-  echo "$exe: $format, Windows GUI, imports: $(sed -n 's/^\s*DLL Name: //p' <<<"$headers" | tr '\n' ' ')"
+  echo "$exe: $format, Windows GUI, version $version, icon, manifest," \
+    "imports: $(sed -n 's/^\s*DLL Name: //p' <<<"$headers" | tr '\n' ' ')"
 fi
 exit "$fail"

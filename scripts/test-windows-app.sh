@@ -18,7 +18,7 @@ cmake --build "$build_dir" --target weibo-sim
 bash scripts/build-windows-deps.sh x86_64-w64-mingw32 >/dev/null
 cmake -S . -B "$win_build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DWEIBO_WERROR=ON \
   -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/mingw-x86_64.cmake \
-  -DWEIBO_SIM_EXECUTABLE="$PWD/$build_dir/tools/weibo-sim/weibo-sim" >/dev/null
+  -DWEIBO_HOST_SIM="$PWD/$build_dir/tools/weibo-sim/weibo-sim" >/dev/null
 cmake --build "$win_build_dir" --target app_win32_windows_test app_win32_e2e_test \
   app_program_test weibo-album-downloader
 bash scripts/check-windows-exe.sh "$win_build_dir/app/weibo-album-downloader.exe" x86-64

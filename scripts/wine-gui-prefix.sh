@@ -2,7 +2,10 @@
 # Prepares a Wine prefix for the Windows build's windows: creates it when it
 # does not exist, maps the Chinese fonts Windows programs ask for to
 # WenQuanYi Micro Hei (fonts-wqy-microhei), and lets Wine draw its own window
-# frames and captions, since a virtual display has no window manager. Idempotent.
+# frames and captions, since a virtual display has no window manager. With
+# WEIBO_WINE_DPI set (e.g. 144 for 150 % scaling) the prefix's screen has
+# that DPI (HKCU\Control Panel\Desktop LogPixels); use a prefix of its own
+# for it. Idempotent.
 #   scripts/wine-gui-prefix.sh   (prefix: WINEPREFIX, default ~/.cache/weibo-wine)
 set -euo pipefail
 export WINEPREFIX="${WINEPREFIX:-${XDG_CACHE_HOME:-$HOME/.cache}/weibo-wine}"
@@ -25,6 +28,10 @@ done
   </dev/null >/dev/null 2>&1
 if [ -f /usr/share/wine/fonts/marlett.ttf ]; then
   cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+fi
+if [ -n "${WEIBO_WINE_DPI:-}" ]; then
+  "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$WEIBO_WINE_DPI" /f \
+    </dev/null >/dev/null 2>&1
 fi
 "$wineserver" -w
 touch "$WINEPREFIX/.weibo-gui-ready"

@@ -227,12 +227,23 @@ HWND BuildStatusBar(HWND window, const DpiScale& scale, HINSTANCE instance) {
   HWND bar = Child(STATUSCLASSNAMEW, L"", 0, 0, RECT{0, 0, 0, 0}, window, kIdStatusBar, instance);
   int part_ends[] = {-1};  // one part, reaching the right edge
   SendMessageW(bar, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(part_ends));
+  SendMessageW(bar, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(Wide(kStatusInitial).c_str()));
+  // The bar takes its height from the minimum height, its borders and its
+  // font, which do not all grow with the DPI: set the minimum, measure, and
+  // correct it by what is missing.
+  const int wanted = scale(kStatusBarHeight);
   int borders[3] = {};
   SendMessageW(bar, SB_GETBORDERS, 0, reinterpret_cast<LPARAM>(borders));
-  SendMessageW(bar, SB_SETMINHEIGHT, static_cast<WPARAM>(scale(kStatusBarHeight) - 2 * borders[1]),
-               0);
-  SendMessageW(bar, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(Wide(kStatusInitial).c_str()));
-  SendMessageW(bar, WM_SIZE, 0, 0);
+  int minimum = wanted - 2 * borders[1];
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    SendMessageW(bar, SB_SETMINHEIGHT, static_cast<WPARAM>(std::max(minimum, 0)), 0);
+    SendMessageW(bar, WM_SIZE, 0, 0);
+    RECT frame;
+    GetWindowRect(bar, &frame);
+    const int height = frame.bottom - frame.top;
+    if (height == wanted) break;
+    minimum += wanted - height;
+  }
   return bar;
 }
 

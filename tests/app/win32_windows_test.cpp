@@ -47,6 +47,11 @@ ByteArray Bmp(int width, int height) {
   return bytes;
 }
 
+// Layout pixels (drawn for 96 DPI) on this screen: the windows keep their
+// proportions at any scaling, e.g. 150 % (144 DPI) in a Wine prefix with
+// HKCU\Control Panel\Desktop LogPixels=144.
+int Px(int layout_pixels) { return DpiScale::OfScreen()(layout_pixels); }
+
 SIZE OuterSize(HWND window) {
   RECT rect;
   GetWindowRect(window, &rect);
@@ -56,18 +61,18 @@ SIZE OuterSize(HWND window) {
 void ExpectRect(HWND control, LayoutRect expected) {
   ASSERT_NE(control, nullptr);
   const RECT rect = RectInParent(control);
-  EXPECT_EQ(rect.left, expected.left);
-  EXPECT_EQ(rect.top, expected.top);
-  EXPECT_EQ(rect.right - rect.left, expected.width);
-  EXPECT_EQ(rect.bottom - rect.top, expected.height);
+  EXPECT_EQ(rect.left, Px(expected.left));
+  EXPECT_EQ(rect.top, Px(expected.top));
+  EXPECT_EQ(rect.right - rect.left, Px(expected.width));
+  EXPECT_EQ(rect.bottom - rect.top, Px(expected.height));
 }
 
 // Fixed size, centred in the work area, a caption with close box and
 // minimise button but no maximise button.
 void ExpectFixedCentredWindow(HWND window, LayoutSize outer) {
   const SIZE size = OuterSize(window);
-  EXPECT_EQ(size.cx, outer.width);
-  EXPECT_EQ(size.cy, outer.height);
+  EXPECT_EQ(size.cx, Px(outer.width));
+  EXPECT_EQ(size.cy, Px(outer.height));
   const LONG style = GetWindowLongW(window, GWL_STYLE);
   EXPECT_EQ(style & (WS_THICKFRAME | WS_MAXIMIZEBOX), 0);
   EXPECT_NE(style & WS_MINIMIZEBOX, 0);
@@ -142,8 +147,8 @@ TEST_F(Win32WindowsTest, SignInWindowGeometryTextsAndPicture) {
   ExpectRect(picture, kPictureBoxRect);
   RECT inside;
   GetClientRect(picture, &inside);
-  EXPECT_EQ(inside.right, 180);
-  EXPECT_EQ(inside.bottom, 180);
+  EXPECT_EQ(inside.right, Px(kPictureBoxRect.width) - 2);  // inside the one-pixel border
+  EXPECT_EQ(inside.bottom, Px(kPictureBoxRect.height) - 2);
   HWND label = ops_->FindControl(W("标签1"));
   ExpectRect(label, kSignInLabelRect);
   EXPECT_EQ(TextOf(label), W("请打开微博客户端“扫一扫”"));
@@ -204,7 +209,7 @@ TEST_F(Win32WindowsTest, MainWindowGeometryMenusAcceleratorsAndToolBar) {
   EXPECT_EQ(bar.left, 0);
   EXPECT_EQ(bar.right, client.right);
   EXPECT_EQ(bar.bottom, client.bottom);
-  EXPECT_EQ(bar.bottom - bar.top, kStatusBarHeight);
+  EXPECT_EQ(bar.bottom - bar.top, Px(kStatusBarHeight));
 
   // Menus: two groups on the bar, shortcuts after a tab; the popup is no
   // group of the bar and its Ctrl+D is text only.
@@ -241,13 +246,13 @@ TEST_F(Win32WindowsTest, MainWindowGeometryMenusAcceleratorsAndToolBar) {
     if (i == 0) first_button = rect;
     EXPECT_EQ(rect.top, first_button.top);
   }
-  EXPECT_EQ(first_button.left, kToolBarIndent);
+  EXPECT_EQ(first_button.left, Px(kToolBarIndent));
   int width = 0;
   int height = 0;
   EXPECT_EQ(ImageList_GetImageCount(ops_->ToolImages()), 5);
   ImageList_GetIconSize(ops_->ToolImages(), &width, &height);
-  EXPECT_EQ(width, 30);
-  EXPECT_EQ(height, 30);
+  EXPECT_EQ(width, Px(30));
+  EXPECT_EQ(height, Px(30));
 
   // Accelerators: exactly Ctrl+F, E, I, H and M, to the menu's commands.
   ACCEL keys[16] = {};
@@ -308,8 +313,8 @@ TEST_F(Win32WindowsTest, AlbumItemsAndThePopupOnlyWithASelection) {
   int width = 0;
   int height = 0;
   ImageList_GetIconSize(images, &width, &height);
-  EXPECT_EQ(width, kAlbumIconSize);
-  EXPECT_EQ(height, kAlbumIconSize);
+  EXPECT_EQ(width, Px(kAlbumIconSize));
+  EXPECT_EQ(height, Px(kAlbumIconSize));
   EXPECT_EQ(ImageList_GetImageCount(images), 2);
   EXPECT_EQ(ops_->AppendItem("\xCF\xE0\xB2\xE1_3\xD5\xC5", 0), 0);  // 相册_3张
   EXPECT_EQ(ops_->AppendItem("b", 1), 1);
@@ -347,8 +352,8 @@ TEST_F(Win32WindowsTest, AlbumItemsAndThePopupOnlyWithASelection) {
   });
   program.ShowAlbumMenu();
   EXPECT_TRUE(Acted());
-  EXPECT_EQ(popup.left, pointer.x + kPopupOffset);
-  EXPECT_EQ(popup.top, pointer.y + kPopupOffset);
+  EXPECT_EQ(popup.left, pointer.x + Px(kPopupOffset));
+  EXPECT_EQ(popup.top, pointer.y + Px(kPopupOffset));
 
   // A disabled group shows nothing.
   ops_->SetDisabled(Control::kAlbumMenu, true);
