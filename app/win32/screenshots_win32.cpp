@@ -85,20 +85,20 @@ void Settle(weibo::Win32WindowOps& windows) {
 // this thread (a dialog or a popup menu, inside its own loop).
 std::function<void(HWND)> pending_act;
 std::wstring pending_class;
+// A named callback: on 32-bit Windows a lambda does not convert to the
+// stdcall function pointer that EnumThreadWindows takes.
+BOOL CALLBACK FindPending(HWND window, LPARAM param) {
+  wchar_t name[64] = {};
+  GetClassNameW(window, name, 64);
+  if (pending_class == name && IsWindowVisible(window)) {
+    *reinterpret_cast<HWND*>(param) = window;
+    return FALSE;
+  }
+  return TRUE;
+}
 void CALLBACK OnTimer(HWND, UINT, UINT_PTR timer, DWORD) {
   HWND found = nullptr;
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND window, LPARAM param) -> BOOL {
-        wchar_t name[64] = {};
-        GetClassNameW(window, name, 64);
-        if (pending_class == name && IsWindowVisible(window)) {
-          *reinterpret_cast<HWND*>(param) = window;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&found));
+  EnumThreadWindows(GetCurrentThreadId(), FindPending, reinterpret_cast<LPARAM>(&found));
   if (found == nullptr) return;
   KillTimer(nullptr, timer);
   Sleep(300);  // let it draw

@@ -18,24 +18,26 @@ Watch& CurrentWatch() {
   return watch;
 }
 
+struct Search {
+  const std::wstring* name;
+  HWND found;
+};
+
+// Named, since a lambda is no stdcall callback on 32-bit Windows.
+BOOL CALLBACK FindInSearch(HWND window, LPARAM param) {
+  auto* s = reinterpret_cast<Search*>(param);
+  wchar_t name[64] = {};
+  GetClassNameW(window, name, 64);
+  if (*s->name == name && IsWindowVisible(window)) {
+    s->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 HWND FindShown(const std::wstring& class_name) {
-  struct Search {
-    const std::wstring* name;
-    HWND found;
-  } search{&class_name, nullptr};
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND window, LPARAM param) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(param);
-        wchar_t name[64] = {};
-        GetClassNameW(window, name, 64);
-        if (*s->name == name && IsWindowVisible(window)) {
-          s->found = window;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  Search search{&class_name, nullptr};
+  EnumThreadWindows(GetCurrentThreadId(), FindInSearch, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
