@@ -7,9 +7,11 @@
 // saving 64 MiB pictures.
 //
 // Usage: album-download [--rounds N] [--quick] [--memory-only]
+//                       [--case PICTURES:LATENCY_MS]
 //   --quick leaves out the 2,000-picture cases and shows 1,000 pictures in
 //   the window instead of 5,000. The simulator is the one built with this
-//   program; WEIBO_SIM names another.
+//   program; WEIBO_SIM names another. --case runs one case of the headless
+//   download (for example --case 2000:0) and nothing else.
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -272,6 +274,19 @@ class WakingWindowOps : public RecordingWindowOps {
   int posted_ = 0;
 };
 
+// The download workers of `context`'s state, five as in the program; they
+// hold the state weakly, as the program's do.
+void StartWorkers(const FlowContext& context) {
+  std::weak_ptr<ProgramState> weak = context.state;
+  if (!context.state->pool.Create(5, [weak, context](TaskValue task) {
+        FlowContext own = context;
+        own.state = weak.lock();
+        if (own.state != nullptr) DownloadPage(own, task);
+      })) {
+    Fail("cannot start the pool");
+  }
+}
+
 // One download of the album by the tool's own path: the popup's command on
 // a pool of five workers, with this thread standing for the window's thread
 // (it runs the posted status updates). Timed from the command to the
@@ -286,14 +301,7 @@ double ToolOnce(const Endpoints& endpoints, const Session& session, int* saved) 
   state->album_table = {session.album};
   state->download_root = folder.path().string();
   const FlowContext context{state, &windows, &shell, &endpoints};
-  std::weak_ptr<ProgramState> weak = state;
-  if (!state->pool.Create(5, [weak, context](TaskValue task) {
-        FlowContext own = context;
-        own.state = weak.lock();
-        if (own.state != nullptr) DownloadPage(own, task);
-      })) {
-    Fail("cannot start the pool");
-  }
+  StartWorkers(context);
   windows.SelectItem(0);
   const Clock::time_point start = Clock::now();
   DownloadAlbum(context, "/mw690/");
@@ -334,14 +342,7 @@ double ToolWithWindowOnce(const Endpoints& endpoints, const Session& session, in
   state->album_table = {session.album};
   state->download_root = folder.path().string();
   const FlowContext context{state, &windows, &shell, &endpoints};
-  std::weak_ptr<ProgramState> weak = state;
-  if (!state->pool.Create(5, [weak, context](TaskValue task) {
-        FlowContext own = context;
-        own.state = weak.lock();
-        if (own.state != nullptr) DownloadPage(own, task);
-      })) {
-    Fail("cannot start the pool");
-  }
+  StartWorkers(context);
   const Clock::time_point start = Clock::now();
   QTimer::singleShot(0, [&] { DownloadAlbum(context, "/mw690/"); });
   QApplication::exec();
@@ -476,12 +477,23 @@ int main(int argc, char** argv) {
   int rounds = 5;
   bool quick = false;
   bool memory_only = false;
+  int only_pictures = 0;
+  int only_latency = 0;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--rounds" && i + 1 < argc) rounds = std::max(1, std::atoi(argv[++i]));
     if (arg == "--quick") quick = true;
     if (arg == "--memory-only") memory_only = true;
+    if (arg == "--case" && i + 1 < argc &&
+        std::sscanf(argv[++i], "%d:%d", &only_pictures, &only_latency) != 2) {
+      only_pictures = 0;
+    }
     if (arg == "--memory-child") return weibo::MemoryChild();
+  }
+  if (only_pictures > 0) {
+    std::printf("album download, tool against curl --parallel --parallel-max 5, %d rounds\n", rounds);
+    weibo::RunCase(only_pictures, only_latency, rounds);
+    return 0;
   }
   if (!memory_only) {
     std::printf("album download, tool against curl --parallel --parallel-max 5, %d rounds\n", rounds);

@@ -9,6 +9,8 @@ packages=(
   libgtest-dev libgmock-dev
   libcpp-httplib-dev libqrencode-dev
   xvfb xauth fonts-wqy-microhei curl ca-certificates
+  # fuzz targets (clang's libFuzzer) and the start-up loop's window closer
+  clang libclang-rt-14-dev libxcb1-dev
 )
 
 sudo_cmd=()

@@ -100,13 +100,28 @@ Text TrimSpaces(std::string_view text) {
   return Text(text.substr(begin, end - begin));
 }
 
-Text RemoveSpaces(std::string_view text) {
+namespace {
+
+Text RemoveSpacesOnce(std::string_view text) {
   Text result;
   result.reserve(text.size());
   for (std::size_t i = 0; i < text.size();) {
     std::size_t len = CharLength(text, i);
     if (!IsSpaceChar(text, i, len)) result.append(text.substr(i, len));
     i += len;
+  }
+  return result;
+}
+
+}  // namespace
+
+Text RemoveSpaces(std::string_view text) {
+  // Taking out a space can join two stray A1 bytes into a full-width space
+  // ("\xA1 \xA1"); remove again until no space is left.
+  Text result = RemoveSpacesOnce(text);
+  for (Text again = RemoveSpacesOnce(result); again.size() != result.size();
+       again = RemoveSpacesOnce(result)) {
+    result = std::move(again);
   }
   return result;
 }

@@ -363,10 +363,8 @@ TransportReply CurlTransport::Exchange(const TransportRequest& request) {
   return reply;
 }
 
-HttpTransport& DefaultHttpTransport() {
-  // Never destroyed: worker threads may still use it while the process ends.
-  static CurlTransport* transport = new CurlTransport();
-  return *transport;
+std::unique_ptr<HttpTransport> NewHttpTransport(TransportLimits limits) {
+  return std::make_unique<CurlTransport>(limits);
 }
 
 }  // namespace weibo

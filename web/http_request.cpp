@@ -236,13 +236,16 @@ DownloadReply HttpDownload(const Text& url, BodySink* sink, Text* cookie_jar, Te
 Text UrlHost(const Text& url, bool keep_port) {
   Text lower = AsciiLower(url);
   if (lower.empty() || lower.back() != '/') lower += '/';
-  Text host;
-  if (lower.rfind("https://", 0) == 0) {
-    host = TextBetween(lower, "https://", "/");
-  } else {
-    if (!TextContains(lower, "http://")) lower.insert(0, "http://");
-    host = TextBetween(lower, "http://", "/");
+  Text scheme = "https://";
+  if (lower.rfind(scheme, 0) != 0) {
+    scheme = "http://";
+    if (!TextContains(lower, scheme)) lower.insert(0, scheme);
   }
+  // The host ends at the first "/" byte: no two-byte character of the code
+  // page has "/" as its second byte, and a stray byte of 0x80 or more before
+  // the slash must not carry the host into the path.
+  const std::size_t host_at = static_cast<std::size_t>(TextFind(lower, scheme) - 1) + scheme.size();
+  Text host = lower.substr(host_at, lower.find('/', host_at) - host_at);
   if (keep_port) return host;
   int colon_at = TextFind(host, ":");
   return colon_at < 0 ? host : TextLeft(host, colon_at - 1);
@@ -262,8 +265,8 @@ int UrlPort(const Text& url) {
 Text UrlPath(const Text& url) {
   int host_at = TextFind(url, UrlHost(url), 1, /*ignore_case=*/true);
   if (host_at < 0) return "/";
-  int slash_at = TextFind(url, "/", host_at);
-  return slash_at < 0 ? Text("/") : TextMid(url, slash_at);
+  const std::size_t slash_at = url.find('/', static_cast<std::size_t>(host_at - 1));
+  return slash_at == Text::npos ? Text("/") : url.substr(slash_at);
 }
 
 }  // namespace weibo

@@ -1,11 +1,13 @@
 // The transport under HttpRequest: one request/reply exchange with a server,
 // without redirect handling, cookies or header composition (HttpRequest does
-// those). web/curl_transport.cpp implements it on libcurl; tests can build a
-// transport with short time-outs and pass it to HttpRequestVia.
+// those). web/curl_transport.cpp implements it on libcurl and
+// web/wininet_transport.cpp on WinINet; tests can build a transport with
+// short time-outs and pass it to HttpRequestVia.
 #pragma once
 
 #include <chrono>
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -93,5 +95,9 @@ class HttpTransport {
 // The process's transport with the default limits. It lives until the
 // process ends; safe to use from any thread.
 HttpTransport& DefaultHttpTransport();
+
+// A transport of this platform's kind (libcurl, WinINet) with `limits`;
+// owned by the caller.
+std::unique_ptr<HttpTransport> NewHttpTransport(TransportLimits limits);
 
 }  // namespace weibo

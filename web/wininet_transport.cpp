@@ -5,8 +5,10 @@
 #include <wininet.h>
 
 #include <chrono>
+#include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <tuple>
 
@@ -202,9 +204,21 @@ TransportOutcome FailureOutcome(DWORD error, Clock::duration silent, const Trans
   return TransportOutcome::kFailed;
 }
 
+// The reply's Content-Length, when it has one that is a plain number.
+std::optional<std::uint64_t> ContentLength(HINTERNET request) {
+  std::string text;
+  if (!QueryText(request, HTTP_QUERY_CONTENT_LENGTH, &text) || text.empty() || text.size() > 19 ||
+      text.find_first_not_of("0123456789") != std::string::npos) {
+    return std::nullopt;
+  }
+  return std::stoull(text);
+}
+
 // Reads the body into the sink or into `reply->body`, within the body cap.
+// WinINet reports the end of a connection closed before `expected` bytes
+// as the end of the body, so the length is checked here: a cut body fails.
 TransportOutcome ReadBody(HINTERNET request, BodySink* sink, const TransportLimits& limits,
-                          TransportReply* reply) {
+                          std::optional<std::uint64_t> expected, TransportReply* reply) {
   std::string buffer(kReadSize, '\0');
   std::size_t total = 0;
   Clock::time_point last_byte = Clock::now();
@@ -219,7 +233,10 @@ TransportOutcome ReadBody(HINTERNET request, BodySink* sink, const TransportLimi
     if (!InternetReadFile(request, buffer.data(), static_cast<DWORD>(buffer.size()), &count)) {
       return FailureOutcome(GetLastError(), Clock::now() - last_byte, limits);
     }
-    if (count == 0) return TransportOutcome::kComplete;
+    if (count == 0) {
+      if (expected && total != *expected) return TransportOutcome::kFailed;
+      return TransportOutcome::kComplete;
+    }
     last_byte = Clock::now();
     window_bytes += count;
     if (limits.min_bytes_per_second > 0 && last_byte - window_start >= limits.min_speed_window) {
@@ -273,7 +290,7 @@ void Run(HINTERNET handle, const TransportRequest& request, const TransportLimit
   }
   BodySink* sink = request.body_sink;
   if (sink != nullptr && !sink->Accept(reply->status)) sink = nullptr;
-  reply->outcome = ReadBody(handle, sink, limits, reply);
+  reply->outcome = ReadBody(handle, sink, limits, ContentLength(handle), reply);
 }
 
 }  // namespace
@@ -301,10 +318,8 @@ TransportReply WinInetTransport::Exchange(const TransportRequest& request) {
   return reply;
 }
 
-HttpTransport& DefaultHttpTransport() {
-  // Never destroyed: worker threads may still use it while the process ends.
-  static WinInetTransport* transport = new WinInetTransport();
-  return *transport;
+std::unique_ptr<HttpTransport> NewHttpTransport(TransportLimits limits) {
+  return std::make_unique<WinInetTransport>(limits);
 }
 
 }  // namespace weibo

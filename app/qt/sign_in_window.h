@@ -32,9 +32,11 @@ class SignInWindow : public QWidget {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  // Declared first: creating the labels sends this window ChildAdded events,
+  // and event() reads it before the constructor's body runs.
+  FirstActivation first_activation_;
   QLabel* picture_box_;
   QLabel* label_;
-  FirstActivation first_activation_;
 };
 
 }  // namespace weibo

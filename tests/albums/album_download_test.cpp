@@ -173,11 +173,6 @@ class AlbumDownloadTest : public ::testing::Test {
   bool gate_open_ = false;
 };
 
-std::int64_t ModifiedSeconds(const std::filesystem::path& path) {
-  const auto when = std::chrono::file_clock::to_sys(std::filesystem::last_write_time(path));
-  return std::chrono::duration_cast<std::chrono::seconds>(when.time_since_epoch()).count();
-}
-
 TEST_F(AlbumDownloadTest, SavesGoodPicturesAndListsTheOthers) {
   const ByteArray good("\xFF\xD8good\0picture", 14);
   pictures_["/mw690/good.jpg"] = Picture(good);

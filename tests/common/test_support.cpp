@@ -1,5 +1,8 @@
 #include "tests/common/test_support.h"
 
+#include <sys/stat.h>
+#include <sys/types.h>
+
 #include <algorithm>
 #include <atomic>
 #include <fstream>
@@ -37,6 +40,17 @@ ByteArray ReadWholeFile(const std::filesystem::path& path) {
   std::ifstream stream(path, std::ios::binary);
   if (!stream) return ByteArray();
   return ByteArray(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
+}
+
+std::int64_t ModifiedSeconds(const std::filesystem::path& path) {
+#ifdef _WIN32
+  struct _stat64 status;
+  if (_wstat64(path.c_str(), &status) != 0) return -1;
+#else
+  struct stat status;
+  if (stat(path.c_str(), &status) != 0) return -1;
+#endif
+  return static_cast<std::int64_t>(status.st_mtime);
 }
 
 std::vector<std::string> FolderEntries(const std::filesystem::path& folder) {

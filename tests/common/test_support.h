@@ -2,6 +2,7 @@
 // temporary folder, file readers and code page 936 spellings of UTF-8 literals.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <vector>
 
@@ -61,6 +62,11 @@ std::filesystem::path Below(const std::filesystem::path& root,
 
 // The whole content of the file at `path`; empty when it cannot be read.
 ByteArray ReadWholeFile(const std::filesystem::path& path);
+
+// The file's modification time in seconds since 1970 as the C runtime's
+// stat reports it (independent of std::filesystem's clock); -1 when the file
+// cannot be read.
+std::int64_t ModifiedSeconds(const std::filesystem::path& path);
 
 // The names (UTF-8) of the entries of `folder`, sorted.
 std::vector<std::string> FolderEntries(const std::filesystem::path& folder);

@@ -68,6 +68,9 @@ TEST(TrimSpaces, RemovesAsciiAndFullWidthSpacesOnly) {
   EXPECT_EQ(TrimSpaces("\xB0\xA1\xA1"), "\xB0\xA1\xA1");
   EXPECT_EQ(RemoveSpaces(" a =" + kFullSpace + "b; c"), "a=b;c");
   EXPECT_EQ(RemoveSpaces("\xB0\xA1\xA1\xA1\xA1"), "\xB0\xA1\xA1");
+  // Taking out the space joins two stray A1 bytes into a full-width space,
+  // which goes too.
+  EXPECT_EQ(RemoveSpaces("a=\xA1 \xA1;b"), "a=;b");
 }
 
 TEST(TextParts, CountBytesAndStopAtTheEnd) {

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "tests/common/loopback_server.h"
-#include "web/curl_transport.h"
 #include "web/http_request.h"
 
 namespace weibo {
@@ -33,7 +32,7 @@ class KeepingSink : public BodySink {
 
 class HttpDownloadTest : public ::testing::Test {
  protected:
-  HttpDownloadTest() : transport_(Limits()) {}
+  HttpDownloadTest() : transport_(NewHttpTransport(Limits())) {}
   static TransportLimits Limits() {
     TransportLimits limits;
     limits.connect_timeout = 5s;
@@ -41,7 +40,7 @@ class HttpDownloadTest : public ::testing::Test {
     return limits;
   }
   LoopbackServer server_;
-  CurlTransport transport_;
+  std::unique_ptr<HttpTransport> transport_;
 };
 
 TEST_F(HttpDownloadTest, StreamsTheFinalBodyAndKeepsRedirectsAndErrorsInMemory) {
@@ -53,7 +52,7 @@ TEST_F(HttpDownloadTest, StreamsTheFinalBodyAndKeepsRedirectsAndErrorsInMemory) 
   KeepingSink sink;
   Text jar = "old=0";
   Text fresh;
-  DownloadReply reply = HttpDownloadVia(transport_, server_.Url("/here"), &sink, &jar, &fresh);
+  DownloadReply reply = HttpDownloadVia(*transport_, server_.Url("/here"), &sink, &jar, &fresh);
   EXPECT_TRUE(reply.started);
   EXPECT_EQ(reply.outcome, TransportOutcome::kComplete);
   EXPECT_EQ(reply.status, 200);
@@ -67,7 +66,7 @@ TEST_F(HttpDownloadTest, StreamsTheFinalBodyAndKeepsRedirectsAndErrorsInMemory) 
   // An error page stays in memory with its status and headers.
   server_.Enqueue(MakeReply("429 Too Many Requests", {"Retry-After: 7"}, "slow down"));
   KeepingSink refused;
-  reply = HttpDownloadVia(transport_, server_.Url("/busy"), &refused);
+  reply = HttpDownloadVia(*transport_, server_.Url("/busy"), &refused);
   EXPECT_EQ(reply.outcome, TransportOutcome::kComplete);
   EXPECT_EQ(reply.status, 429);
   EXPECT_EQ(reply.body, "slow down");
@@ -75,7 +74,7 @@ TEST_F(HttpDownloadTest, StreamsTheFinalBodyAndKeepsRedirectsAndErrorsInMemory) 
   EXPECT_NE(reply.raw_headers.find("Retry-After: 7\r\n"), Text::npos);
 
   // A scheme that is refused never starts.
-  EXPECT_FALSE(HttpDownloadVia(transport_, "ftp://127.0.0.1/x", &sink).started);
+  EXPECT_FALSE(HttpDownloadVia(*transport_, "ftp://127.0.0.1/x", &sink).started);
 }
 
 TEST_F(HttpDownloadTest, CutOrRefusedBodiesAreNotComplete) {
@@ -83,7 +82,7 @@ TEST_F(HttpDownloadTest, CutOrRefusedBodiesAreNotComplete) {
   server_.Enqueue(ScriptedReply{
       "HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\nonly part", /*close=*/true});
   KeepingSink cut;
-  DownloadReply reply = HttpDownloadVia(transport_, server_.Url("/cut"), &cut);
+  DownloadReply reply = HttpDownloadVia(*transport_, server_.Url("/cut"), &cut);
   EXPECT_TRUE(reply.started);
   EXPECT_EQ(reply.outcome, TransportOutcome::kFailed);
   EXPECT_EQ(reply.status, 200);
@@ -92,7 +91,7 @@ TEST_F(HttpDownloadTest, CutOrRefusedBodiesAreNotComplete) {
   server_.Enqueue(MakeReply("200 OK", {}, ByteArray(1 << 20, 'x')));
   KeepingSink full;
   full.refuse_after_first = true;
-  reply = HttpDownloadVia(transport_, server_.Url("/full"), &full);
+  reply = HttpDownloadVia(*transport_, server_.Url("/full"), &full);
   EXPECT_EQ(reply.outcome, TransportOutcome::kFailed);
   EXPECT_LT(full.bytes.size(), std::size_t{1} << 20);
 
@@ -100,7 +99,7 @@ TEST_F(HttpDownloadTest, CutOrRefusedBodiesAreNotComplete) {
   LoopbackServer* gone = new LoopbackServer();
   const Text url = gone->Url("/x");
   delete gone;
-  reply = HttpDownloadVia(transport_, url, &full);
+  reply = HttpDownloadVia(*transport_, url, &full);
   EXPECT_TRUE(reply.started);
   EXPECT_EQ(reply.outcome, TransportOutcome::kFailed);
   EXPECT_EQ(reply.status, 0);

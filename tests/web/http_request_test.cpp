@@ -529,6 +529,11 @@ TEST(UrlTest, HostPortAndPathFollowTheTextRules) {
   EXPECT_EQ(UrlPort("http://a:1:2/"), 2);
   EXPECT_EQ(UrlHost("http://a:1:2/"), "a");
   EXPECT_EQ(UrlPort("http://h:\xA3\xB8\xA3\xB0/"), 80);  // full-width digits count
+  // A byte of 0x80 or more right before the slash does not carry the host
+  // into the path: "/" is never the second byte of a character.
+  EXPECT_EQ(UrlHost("http://h\xFF/p/x"), "h\xFF");
+  EXPECT_EQ(UrlPath("http://h\xFF/p/x"), "/p/x");
+  EXPECT_EQ(UrlHost("https://h\x81/evil.example/"), "h\x81");
 }
 
 TEST_F(HttpRequestTest, FetchTextConvertsTheBodyAndHandsBackEveryOutput) {
