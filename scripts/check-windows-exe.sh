@@ -12,7 +12,8 @@ case "$machine" in
   x86-64) triple=x86_64-w64-mingw32; format=pei-x86-64 ;;
   *) echo "check-windows-exe: unknown machine $machine" >&2; exit 2 ;;
 esac
-headers=$("$triple-objdump" -p "$exe")
+# objdump speaks the locale's language: read it in C.
+headers=$(LC_ALL=C "$triple-objdump" -p "$exe")
 fail=0
 if ! grep -q "file format $format" <<<"$headers"; then
   echo "check-windows-exe: $exe is not $format" >&2
@@ -32,7 +33,7 @@ while read -r dll; do
   fi
 done < <(sed -n 's/^\s*DLL Name: //p' <<<"$headers")
 # The resources, as windres writes them back out as a script.
-resources=$("$triple-windres" -i "$exe" -O rc 2>/dev/null || true)
+resources=$(LC_ALL=C "$triple-windres" -i "$exe" -O rc 2>/dev/null || true)
 version=$(sed -n 's/^project(weibo_album_downloader VERSION \([0-9.]*\).*/\1/p' \
   "$(dirname "$0")/../CMakeLists.txt")
 if ! grep -q '^1 VERSIONINFO' <<<"$resources" ||
