@@ -80,10 +80,21 @@ TEST(Win32EndToEndTest, SignInListAlbumsAndDownloadOneFromThePopup) {
   ASSERT_NE(host, nullptr) << "start it through scripts/run-with-sim.sh";
   StartWin32Ui();
   StartImageCodecs();
+  // Wine numbers the processes of a fresh server alike from run to run, so
+  // a folder named by the process id alone may be one that an ended run
+  // left: the time joins the name, and the folder goes however the test ends.
   wchar_t temp[MAX_PATH] = {};
   GetTempPathW(MAX_PATH, temp);
-  const std::wstring folder =
-      std::wstring(temp) + L"weibo-e2e-" + std::to_wstring(GetCurrentProcessId());
+  const std::wstring folder = std::wstring(temp) + L"weibo-e2e-" +
+                              std::to_wstring(GetCurrentProcessId()) + L"-" +
+                              std::to_wstring(GetTickCount64());
+  struct RemoveAtEnd {
+    std::filesystem::path path;
+    ~RemoveAtEnd() {
+      std::error_code ignored;
+      std::filesystem::remove_all(path, ignored);
+    }
+  } remove_at_end{std::filesystem::path(folder)};
   ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
 
   Win32WindowOps windows;
@@ -175,8 +186,6 @@ TEST(Win32EndToEndTest, SignInListAlbumsAndDownloadOneFromThePopup) {
   windows.SetEventSink(nullptr);
   windows.StopStatusUpdates();
   program.reset();
-  std::error_code ignored;
-  std::filesystem::remove_all(std::filesystem::path(folder), ignored);
 }
 
 }  // namespace
