@@ -1,0 +1,10 @@
+// Prepares the process for the Win32 windows: DPI awareness (so that the
+// layout is scaled rather than blurred at 150 %) and the common controls.
+// Call once on the user-interface thread before the first window.
+#pragma once
+
+namespace weibo {
+
+void StartWin32Ui();
+
+}  // namespace weibo
