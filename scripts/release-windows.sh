@@ -2,13 +2,15 @@
 # Builds the program for 32-bit Windows (i686, static, GUI subsystem) against
 # the real service, checks that it imports only Windows' own DLLs, and packs
 # it with a short read-me in Chinese and English into
-# dist/weibo-album-downloader-<version>-win32.zip.
+# dist/weibo-album-downloader-<version>-win32.zip. Installs the Debian
+# packages it needs first (scripts/install-windows-deps.sh).
 #   scripts/release-windows.sh        (build folder: BUILD_DIR, default build-win32)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build_dir=${BUILD_DIR:-build-win32}
 triple=i686-w64-mingw32
 
+bash scripts/install-windows-deps.sh
 bash scripts/build-windows-deps.sh "$triple" >/dev/null
 cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/mingw-i686.cmake -DWEIBO_BUILD_TESTS=OFF \

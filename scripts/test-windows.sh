@@ -21,20 +21,7 @@ root="$(pwd)"
 sudo_cmd=()
 if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
 
-packages=(
-  cmake ninja-build ccache
-  g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
-  wine64 fonts-wine locales fonts-wqy-microhei dpkg-dev xvfb xauth
-)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
-done
-if [ "${#missing[@]}" -gt 0 ]; then
-  "${sudo_cmd[@]}" apt-get update </dev/null
-  "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive \
-    apt-get install -y --no-install-recommends "${missing[@]}" </dev/null
-fi
+bash scripts/install-windows-deps.sh --wine
 
 # Wine takes its ANSI code page from the locale, which must exist.
 if ! locale -a | grep -qix 'zh_CN.utf8' || ! locale -a | grep -qix 'en_US.utf8'; then
