@@ -287,6 +287,17 @@ void StartWorkers(const FlowContext& context) {
   }
 }
 
+// A fresh program state of the signed-in session, with its album listed and
+// downloads going below `folder`.
+std::shared_ptr<ProgramState> SignedInState(const Session& session, const TempFolder& folder) {
+  auto state = std::make_shared<ProgramState>();
+  state->cookie_jar = session.cookie_jar;
+  state->user_id = session.user_id;
+  state->album_table = {session.album};
+  state->download_root = folder.path().string();
+  return state;
+}
+
 // One download of the album by the tool's own path: the popup's command on
 // a pool of five workers, with this thread standing for the window's thread
 // (it runs the posted status updates). Timed from the command to the
@@ -295,11 +306,7 @@ double ToolOnce(const Endpoints& endpoints, const Session& session, int* saved) 
   TempFolder folder;
   FolderShell shell(folder.path().string());
   WakingWindowOps windows;
-  auto state = std::make_shared<ProgramState>();
-  state->cookie_jar = session.cookie_jar;
-  state->user_id = session.user_id;
-  state->album_table = {session.album};
-  state->download_root = folder.path().string();
+  auto state = SignedInState(session, folder);
   const FlowContext context{state, &windows, &shell, &endpoints};
   StartWorkers(context);
   windows.SelectItem(0);
@@ -336,11 +343,7 @@ double ToolWithWindowOnce(const Endpoints& endpoints, const Session& session, in
   FolderShell shell(folder.path().string());
   SelectedAlbumWindowOps windows;
   windows.LoadWindow(WindowId::kMain);
-  auto state = std::make_shared<ProgramState>();
-  state->cookie_jar = session.cookie_jar;
-  state->user_id = session.user_id;
-  state->album_table = {session.album};
-  state->download_root = folder.path().string();
+  auto state = SignedInState(session, folder);
   const FlowContext context{state, &windows, &shell, &endpoints};
   StartWorkers(context);
   const Clock::time_point start = Clock::now();
