@@ -16,6 +16,7 @@
 #include "albums/album_list.h"
 #include "albums/path_names.h"
 #include "flow/recording_window_ops.h"
+#include "tests/albums/download_workers.h"
 #include "tests/common/test_support.h"
 #include "tools/weibo-sim/weibo_sim.h"
 
@@ -40,15 +41,7 @@ class AlbumEndToEndTest : public ::testing::Test {
     endpoints_ = sim_.endpoints();
     state_ = std::make_shared<ProgramState>();
     state_->cookie_jar = sim::WeiboSim::CookieHeader(sim_.SignedInCookies());
-    std::weak_ptr<ProgramState> weak = state_;
-    FlowContext base = Context();
-    ASSERT_TRUE(state_->pool.Create(5, [weak, base](TaskValue task) {
-      std::shared_ptr<ProgramState> state = weak.lock();
-      if (state == nullptr) return;
-      FlowContext context = base;
-      context.state = state;
-      DownloadPage(context, task);
-    }));
+    ASSERT_TRUE(StartDownloadWorkers(Context()));
   }
 
   FlowContext Context() { return FlowContext{state_, &windows_, &shell_, &endpoints_}; }
@@ -196,12 +189,7 @@ TEST(AlbumFaultsTest, EveryPictureArrivesDespiteTransientFaults) {
   state->album_table = {AlbumRecord{"bench", album.album_id, "", "", "300",
                                     std::to_string(album.type)}};
   const FlowContext context{state, &windows, &shell, &endpoints};
-  std::weak_ptr<ProgramState> weak = state;
-  ASSERT_TRUE(state->pool.Create(5, [weak, context](TaskValue task) {
-    FlowContext own = context;
-    own.state = weak.lock();
-    if (own.state != nullptr) DownloadPage(own, task);
-  }));
+  ASSERT_TRUE(StartDownloadWorkers(context));
 
   windows.SelectItem(0);
   DownloadAlbum(context, "/large/");

@@ -22,6 +22,7 @@
 #include "albums/saved_pictures.h"
 #include "flow/recording_window_ops.h"
 #include "tests/albums/finishing_text.h"
+#include "tests/albums/download_workers.h"
 #include "tests/common/test_support.h"
 #include "tools/weibo-sim/weibo_sim.h"
 
@@ -127,12 +128,7 @@ TEST(AlbumFaultsTest, EveryFaultAtOnceLeavesOnlyCompletePictures) {
   const FlowContext context{state, &windows, &shell, &endpoints};
   ASSERT_TRUE(ResolveProfile(context));
   ASSERT_EQ(state->album_table.size(), 1u);
-  std::weak_ptr<ProgramState> weak = state;
-  ASSERT_TRUE(state->pool.Create(5, [weak, context](TaskValue task) {
-    FlowContext own = context;
-    own.state = weak.lock();
-    if (own.state != nullptr) DownloadPage(own, task);
-  }));
+  ASSERT_TRUE(StartDownloadWorkers(context));
   windows.SelectItem(0);
 
   // No attempt can take longer than a stall (the service closes it after

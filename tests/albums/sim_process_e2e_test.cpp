@@ -16,6 +16,7 @@
 #include "flow/recording_window_ops.h"
 #include "signin/qr_sign_in.h"
 #include "signin/sign_in_texts.h"
+#include "tests/albums/download_workers.h"
 #include "tests/common/test_support.h"
 
 namespace weibo {
@@ -75,14 +76,7 @@ TEST(SimProcessEndToEnd, SignsInListsAlbumsAndDownloadsUnderChineseFolderNames) 
 
   // The fourth album's caption holds a character whose second byte is "\"
   // in code page 936: its folder must still be one Chinese-named folder.
-  std::weak_ptr<ProgramState> weak = state;
-  ASSERT_TRUE(state->pool.Create(5, [weak, context](TaskValue task) {
-    std::shared_ptr<ProgramState> alive = weak.lock();
-    if (alive == nullptr) return;
-    FlowContext worker = context;
-    worker.state = alive;
-    DownloadPage(worker, task);
-  }));
+  ASSERT_TRUE(StartDownloadWorkers(context));
   windows.SelectItem(3);
   DownloadAlbum(context, "/mw690/");
   for (int i = 0; i < 6000 && windows.StatusText() != kDone; ++i) {
