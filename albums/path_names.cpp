@@ -1,5 +1,6 @@
 #include "albums/path_names.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <vector>
@@ -76,19 +77,34 @@ bool IsDeviceName(std::string_view base) {
   return false;
 }
 
+std::size_t NativeSize(const std::vector<Text>& characters) {
+  std::size_t total = 0;
+  for (const Text& character : characters) total += NativeBytes(character);
+  return total;
+}
+
+// A reserved device name before the first dot gets "_" after it. The name is
+// cut again where that passes the limit (a long "CON.txt...").
+void MarkDeviceName(std::vector<Text>& characters) {
+  const auto dot = std::find(characters.begin(), characters.end(), Text("."));
+  Text base;
+  for (auto it = characters.begin(); it != dot; ++it) base += *it;
+  if (!IsDeviceName(base)) return;
+  characters.insert(dot, Text(1, kReplacement));
+  if (NativeSize(characters) <= kMaxComponentBytes) return;
+  while (NativeSize(characters) > kMaxComponentBytes) characters.pop_back();
+  ReplaceTrailingDotsAndSpaces(characters);
+}
+
 }  // namespace
 
 Text SafePathComponent(std::string_view name) {
   std::vector<Text> characters = CleanCharacters(name);
   ReplaceTrailingDotsAndSpaces(characters);
+  if (characters.empty()) return Text(1, kReplacement);
+  MarkDeviceName(characters);
   Text safe;
   for (const Text& character : characters) safe += character;
-  if (safe.empty()) return Text(1, kReplacement);
-  const std::size_t dot = safe.find('.');  // dots are one-byte characters only
-  const std::size_t base_length = dot == Text::npos ? safe.size() : dot;
-  if (IsDeviceName(std::string_view(safe).substr(0, base_length))) {
-    safe.insert(base_length, 1, kReplacement);
-  }
   return safe;
 }
 

@@ -66,7 +66,9 @@ TEST(SafePathComponentTest, LongNamesFitTheFileSystemOnceConverted) {
   for (int i = 0; i < 100; ++i) chinese += Gbk("张");
   Text emoji;
   for (int i = 0; i < 80; ++i) emoji += "\x94\x39\xFC\x36";
-  const Text long_names[] = {Text(150, '\x80'), emoji, chinese, "a" + chinese, Text(300, 'x')};
+  // A device name gets its "_" and is still cut to the limit.
+  const Text long_names[] = {Text(150, '\x80'), emoji, chinese, "a" + chinese, Text(300, 'x'),
+                             "con.txt" + Text(300, '.'), "nul." + Text(300, 'y')};
   for (const Text& name : long_names) {
     const Text safe = SafePathComponent(name);
     EXPECT_LE(CodePage936ToUtf8(safe).size(), kMaxComponentBytes) << name;
@@ -79,6 +81,8 @@ TEST(SafePathComponentTest, LongNamesFitTheFileSystemOnceConverted) {
   EXPECT_EQ(SafePathComponent("a" + chinese), "a" + chinese.substr(0, 74 * 2));
   EXPECT_EQ(SafePathComponent(Text(300, 'x')).size(), kMaxComponentBytes);
   EXPECT_EQ(SafePathComponent(emoji), Text(80, '_'));
+  EXPECT_EQ(SafePathComponent("nul." + Text(300, 'y')), "nul_." + Text(220, 'y'));
+  EXPECT_EQ(SafePathComponent("con.txt" + Text(300, '.')), "con_.txt" + Text(217, '_'));
 }
 
 TEST(StdFileSystemTest, CreatesFoldersAndReplacesFilesWhole) {
