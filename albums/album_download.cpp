@@ -90,13 +90,25 @@ void CountSavedPicture(const FlowContext& context) {
   RequestProgressUpdate(context);
 }
 
-// Writes the album's list of failed downloads, or removes an old one when
-// nothing failed.
+// Adds a line for a picture saved complete to the album's record.
+void RecordSavedPicture(AlbumJob& job, const Text& file_name, std::uint64_t bytes) {
+  std::lock_guard<std::mutex> hold(job.mutex);
+  if (job.record == nullptr) {
+    job.record = DefaultFileSystem().OpenForAppend(JoinPath(job.folder, kSavedPicturesFileName));
+  }
+  if (job.record != nullptr) {
+    job.record->Append(SavedPictures::Line(file_name, job.size_segment, bytes));
+  }
+}
+
+// Closes the album's record and writes its list of failed downloads, or
+// removes an old one when nothing failed.
 void FinishAlbum(AlbumJob& job) {
   const Text list_path = JoinPath(job.folder, kFailedListFileName);
   std::vector<std::pair<std::int64_t, Text>> failed;
   {
     std::lock_guard<std::mutex> hold(job.mutex);
+    job.record.reset();
     failed = job.failed;
   }
   std::sort(failed.begin(), failed.end());
@@ -270,7 +282,9 @@ class PictureSink : public BodySink {
 void SavePicture(const FlowContext& context, std::unique_ptr<PageTask> task) {
   std::shared_ptr<AlbumJob> job = task->job;
   const Text path = JoinPath(job->folder, task->file_name);
-  if (task->retries == 0 &&
+  // Only a picture the record lists can be complete already; others are not
+  // looked for on disk.
+  if (task->retries == 0 && job->saved.Lists(task->file_name) &&
       job->saved.IsSavedComplete(task->file_name, job->size_segment,
                                  DefaultFileSystem().FileSize(path))) {
     CountSavedPicture(context);
@@ -280,12 +294,7 @@ void SavePicture(const FlowContext& context, std::unique_ptr<PageTask> task) {
   PictureSink sink(path);
   const DownloadReply reply = HttpDownload(task->picture_address, &sink);
   if (IsSuccess(reply) && sink.Keep(task->modified)) {
-    {
-      std::lock_guard<std::mutex> hold(job->mutex);
-      DefaultFileSystem().AppendToFile(JoinPath(job->folder, kSavedPicturesFileName),
-                                       SavedPictures::Line(task->file_name, job->size_segment,
-                                                           sink.bytes()));
-    }
+    RecordSavedPicture(*job, task->file_name, sink.bytes());
     CountSavedPicture(context);
     FinishTask(context, *job);
     return;

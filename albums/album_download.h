@@ -31,6 +31,7 @@
 #include <utility>
 #include <vector>
 
+#include "albums/file_system.h"
 #include "albums/saved_pictures.h"
 #include "flow/flow_hooks.h"
 #include "pool/worker_pool.h"
@@ -55,7 +56,10 @@ struct AlbumJob {
   Text size_segment;
   SavedPictures saved;
   std::atomic<std::int32_t> tasks_left{0};  // this album's tasks not yet finished
-  std::mutex mutex;                         // guards failed and the record's appends
+  std::mutex mutex;                         // guards failed and record
+  // The album's record of saved pictures, opened at the first picture saved
+  // and closed when the album's last task ends.
+  std::unique_ptr<FileAppender> record;
   // Addresses that could not be saved, with their position in the album.
   std::vector<std::pair<std::int64_t, Text>> failed;
 };

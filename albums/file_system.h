@@ -32,6 +32,18 @@ class FileReplacement {
   virtual bool Commit(std::optional<std::int64_t> modified_seconds) = 0;
 };
 
+// A file that bytes are appended to, kept open between appends. Each Append
+// reaches the file before it returns, so a process that ends at any moment
+// leaves whole appends, or a last one cut short. Closed when destroyed.
+//
+// Threading: one thread uses an object at a time.
+class FileAppender {
+ public:
+  virtual ~FileAppender() = default;
+  // Appends `bytes`; false when they cannot be written.
+  virtual bool Append(const ByteArray& bytes) = 0;
+};
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -56,8 +68,9 @@ class FileSystem {
   virtual std::optional<std::uint64_t> FileSize(const Text& path) = 0;
   // The whole content of the file `path`; empty when it cannot be read.
   virtual std::optional<ByteArray> ReadFile(const Text& path) = 0;
-  // Appends `bytes` to the file `path`, creating it when missing.
-  virtual bool AppendToFile(const Text& path, const ByteArray& bytes) = 0;
+  // Opens the file `path` for appending, creating it when missing. Null when
+  // it cannot be opened.
+  virtual std::unique_ptr<FileAppender> OpenForAppend(const Text& path) = 0;
   // Removes the file `path`; true when it is absent afterwards.
   virtual bool RemoveFile(const Text& path) = 0;
   // Removes the temporary files that replacements left in `folder` when the

@@ -29,6 +29,9 @@ class SavedPictures {
   static ByteArray Line(const Text& file_name, const Text& size_segment,
                         std::uint64_t byte_count);
 
+  // True when the record has a line for `file_name`, in any size.
+  bool Lists(const Text& file_name) const { return entries_.count(file_name) > 0; }
+
   // True when `file_name` was saved complete in `size_segment` and the file
   // on disk, of `size_on_disk` bytes (empty: no file), still has that size.
   bool IsSavedComplete(const Text& file_name, const Text& size_segment,

@@ -44,6 +44,21 @@ bool IsTemporaryName(const std::string& name) {
   return rest.find_first_not_of("0123456789", dot + 1) == std::string::npos;
 }
 
+class StdFileAppender : public FileAppender {
+ public:
+  explicit StdFileAppender(const std::filesystem::path& path)
+      : stream_(path, std::ios::binary | std::ios::app) {}
+  bool is_open() const { return stream_.is_open(); }
+  bool Append(const ByteArray& bytes) override {
+    stream_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    stream_.flush();  // each append reaches the file at once
+    return !stream_.fail();
+  }
+
+ private:
+  std::ofstream stream_;
+};
+
 class StdFileReplacement : public FileReplacement {
  public:
   StdFileReplacement(std::filesystem::path target, std::filesystem::path temporary)
@@ -135,14 +150,12 @@ std::optional<ByteArray> StdFileSystem::ReadFile(const Text& path) {
   return bytes;
 }
 
-bool StdFileSystem::AppendToFile(const Text& path, const ByteArray& bytes) {
+std::unique_ptr<FileAppender> StdFileSystem::OpenForAppend(const Text& path) {
   const std::filesystem::path native = NativePath(path);
-  if (native.empty()) return false;
-  std::ofstream stream(native, std::ios::binary | std::ios::app);
-  if (!stream) return false;
-  stream.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  stream.close();
-  return !stream.fail();
+  if (native.empty()) return nullptr;
+  auto appender = std::make_unique<StdFileAppender>(native);
+  if (!appender->is_open()) return nullptr;
+  return appender;
 }
 
 bool StdFileSystem::RemoveFile(const Text& path) {

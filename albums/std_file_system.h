@@ -14,7 +14,7 @@ class StdFileSystem : public FileSystem {
   std::unique_ptr<FileReplacement> BeginReplace(const Text& path) override;
   std::optional<std::uint64_t> FileSize(const Text& path) override;
   std::optional<ByteArray> ReadFile(const Text& path) override;
-  bool AppendToFile(const Text& path, const ByteArray& bytes) override;
+  std::unique_ptr<FileAppender> OpenForAppend(const Text& path) override;
   bool RemoveFile(const Text& path) override;
   int RemoveLeftoverTemporaryFiles(const Text& folder) override;
 

@@ -121,9 +121,16 @@ TEST(StdFileSystemTest, ReplacesPieceByPieceAndCleansLeftovers) {
   EXPECT_EQ(files.FileSize(JoinPath(temp.text(), "none")), std::nullopt);
   EXPECT_EQ(files.BeginReplace(JoinPath(JoinPath(temp.text(), "missing"), "x")), nullptr);
 
-  EXPECT_TRUE(files.AppendToFile(JoinPath(temp.text(), "log"), "a"));
-  EXPECT_TRUE(files.AppendToFile(JoinPath(temp.text(), "log"), "b"));
+  {
+    auto log = files.OpenForAppend(JoinPath(temp.text(), "log"));
+    ASSERT_NE(log, nullptr);
+    EXPECT_TRUE(log->Append("a"));
+    // Each append is in the file at once, before the appender closes.
+    EXPECT_EQ(files.ReadFile(JoinPath(temp.text(), "log")), ByteArray("a"));
+  }
+  EXPECT_TRUE(files.OpenForAppend(JoinPath(temp.text(), "log"))->Append("b"));
   EXPECT_EQ(files.ReadFile(JoinPath(temp.text(), "log")), ByteArray("ab"));
+  EXPECT_EQ(files.OpenForAppend(JoinPath(JoinPath(temp.text(), "missing"), "x")), nullptr);
   EXPECT_TRUE(files.RemoveFile(JoinPath(temp.text(), "log")));
   EXPECT_TRUE(files.RemoveFile(JoinPath(temp.text(), "log")));  // absent is fine
   EXPECT_EQ(files.ReadFile(JoinPath(temp.text(), "log")), std::nullopt);
