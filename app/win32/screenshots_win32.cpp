@@ -20,6 +20,29 @@ namespace {
 
 using weibo::ByteArray;
 
+// The BMP file bytes (24 bits per pixel) of `bitmap`, which `dc` is
+// compatible with and no device context holds selected.
+ByteArray BmpFileOf(HDC dc, HBITMAP bitmap, int width, int height) {
+  BITMAPINFOHEADER info = {};
+  info.biSize = sizeof(info);
+  info.biWidth = width;
+  info.biHeight = height;
+  info.biPlanes = 1;
+  info.biBitCount = 24;
+  const int row = (width * 3 + 3) / 4 * 4;
+  std::string pixels(static_cast<std::size_t>(row * height), '\0');
+  GetDIBits(dc, bitmap, 0, static_cast<UINT>(height), pixels.data(),
+            reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
+  BITMAPFILEHEADER file = {};
+  file.bfType = 0x4D42;
+  file.bfOffBits = sizeof(file) + sizeof(info);
+  file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
+  ByteArray bmp(reinterpret_cast<const char*>(&file), sizeof(file));
+  bmp.append(reinterpret_cast<const char*>(&info), sizeof(info));
+  bmp += pixels;
+  return bmp;
+}
+
 // The pixels of `area` of the screen as a PNG file.
 ByteArray CaptureScreen(const RECT& area) {
   const int width = area.right - area.left;
@@ -30,26 +53,10 @@ ByteArray CaptureScreen(const RECT& area) {
   HGDIOBJ old = SelectObject(memory, bitmap);
   BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
   SelectObject(memory, old);
-  BITMAPINFOHEADER info = {};
-  info.biSize = sizeof(info);
-  info.biWidth = width;
-  info.biHeight = height;
-  info.biPlanes = 1;
-  info.biBitCount = 24;
-  const int row = (width * 3 + 3) / 4 * 4;
-  std::string pixels(static_cast<std::size_t>(row * height), '\0');
-  GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), pixels.data(),
-            reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
+  const ByteArray bmp = BmpFileOf(memory, bitmap, width, height);
   DeleteObject(bitmap);
   DeleteDC(memory);
   ReleaseDC(nullptr, screen);
-  BITMAPFILEHEADER file = {};
-  file.bfType = 0x4D42;
-  file.bfOffBits = sizeof(file) + sizeof(info);
-  file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
-  ByteArray bmp(reinterpret_cast<const char*>(&file), sizeof(file));
-  bmp.append(reinterpret_cast<const char*>(&info), sizeof(info));
-  bmp += pixels;
   ByteArray png;
   weibo::ReencodeImage(bmp, weibo::kImagePng, &png);
   return png;
@@ -133,26 +140,10 @@ ByteArray SampleCover(int seed, int width, int height) {
   SelectObject(memory, old_brush);
   DeleteObject(sun);
   SelectObject(memory, old);
-  BITMAPINFOHEADER info = {};
-  info.biSize = sizeof(info);
-  info.biWidth = width;
-  info.biHeight = height;
-  info.biPlanes = 1;
-  info.biBitCount = 24;
-  const int row = (width * 3 + 3) / 4 * 4;
-  std::string pixels(static_cast<std::size_t>(row * height), '\0');
-  GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), pixels.data(),
-            reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
+  const ByteArray bmp = BmpFileOf(memory, bitmap, width, height);
   DeleteObject(bitmap);
   DeleteDC(memory);
   ReleaseDC(nullptr, screen);
-  BITMAPFILEHEADER file = {};
-  file.bfType = 0x4D42;
-  file.bfOffBits = sizeof(file) + sizeof(info);
-  file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
-  ByteArray bmp(reinterpret_cast<const char*>(&file), sizeof(file));
-  bmp.append(reinterpret_cast<const char*>(&info), sizeof(info));
-  bmp += pixels;
   ByteArray jpeg;
   weibo::ReencodeImage(bmp, weibo::kImageJpeg, &jpeg);
   return jpeg;
