@@ -42,6 +42,13 @@ struct FlowHooks {
   // The pool's task routine: handles one posted page task on a worker
   // thread. The pool is created only when this is set.
   std::function<void(const FlowContext&, TaskValue task)> download_page;
+  // Ends every download of the run: no new request starts, running transfers
+  // end and their temporary files go, what was saved stays recorded. Does
+  // nothing when nothing downloads. User-interface thread.
+  std::function<void(const FlowContext&)> stop_downloads;
+  // Runs on the user-interface thread once a reply has shown that the service
+  // no longer accepts the sign-in; the downloads have stopped asking by then.
+  std::function<void(const FlowContext&)> sign_in_ended;
 };
 
 }  // namespace weibo
