@@ -67,6 +67,24 @@ class SessionKeepingTest : public ::testing::Test {
     EXPECT_TRUE(state.album_images.pictures.empty());
   }
 
+  // StartProgram, up to the end of the program.
+  static void RunToEnd(Program& program) {
+    try {
+      program.StartProgram();
+    } catch (const ProgramEnded&) {
+    }
+  }
+
+  // A QR sign-in followed by the main phase: the lookup runs, the jar the
+  // sign-in left is kept.
+  void ExpectQrSignInKept(Program& program) {
+    calls_.clear();
+    program.OnFirstActivation(WindowId::kSignIn);
+    program.OnFirstActivation(WindowId::kMain);
+    EXPECT_THAT(calls_, ElementsAre("qr_sign_in", "resolve"));
+    EXPECT_EQ(store_.Load(), "SUB=fresh");
+  }
+
   // The window calls since the latest Mark.
   std::vector<std::string> CallsSinceMark() const {
     const auto calls = windows_.Calls();
@@ -87,19 +105,13 @@ TEST_F(SessionKeepingTest, AQrSignInIsKeptAndTheNextStartOpensTheMainWindowAndCh
     ProgramParts parts = Parts();
     parts.run_message_loop = [] { return 0; };
     Program first(std::move(parts));
-    try {
-      first.StartProgram();
-    } catch (const ProgramEnded&) {
-    }
+    RunToEnd(first);
     EXPECT_EQ(windows_.Calls().front(), "LoadWindow sign-in");  // nothing kept yet
   }
   {
     Program first(Parts());
     first.CreateProgramState();
-    first.OnFirstActivation(WindowId::kSignIn);
-    first.OnFirstActivation(WindowId::kMain);
-    EXPECT_THAT(calls_, ElementsAre("qr_sign_in", "resolve"));
-    EXPECT_EQ(store_.Load(), "SUB=fresh");
+    ExpectQrSignInKept(first);
   }
 
   // The next start: the main window at once, with the kept jar, checked by
@@ -118,10 +130,7 @@ TEST_F(SessionKeepingTest, AQrSignInIsKeptAndTheNextStartOpensTheMainWindowAndCh
   };
   Program second(std::move(parts));
   program = &second;
-  try {
-    second.StartProgram();
-  } catch (const ProgramEnded&) {
-  }
+  RunToEnd(second);
   EXPECT_THAT(std::vector<std::string>(loaded.begin() + static_cast<std::ptrdiff_t>(mark_),
                                        loaded.end()),
               ElementsAre("LoadWindow main"));
@@ -148,11 +157,7 @@ TEST_F(SessionKeepingTest, ARefusedSessionIsRemovedAndTheSignInStartsWithoutAMes
   EXPECT_EQ(calls.back(), "LoadWindow sign-in");
 
   // The QR sign-in then runs as on a first start, and its session is kept.
-  calls_.clear();
-  program.OnFirstActivation(WindowId::kSignIn);
-  program.OnFirstActivation(WindowId::kMain);
-  EXPECT_THAT(calls_, ElementsAre("qr_sign_in", "resolve"));
-  EXPECT_EQ(store_.Load(), "SUB=fresh");
+  ExpectQrSignInKept(program);
 
   // With nothing kept, nothing is taken.
   store_.Remove();
@@ -165,10 +170,8 @@ TEST_F(SessionKeepingTest, SignOutAsksThenForgetsTheSessionAndShowsAFreshSignIn)
   program.OnMenuItem(MenuItem::kSignOut);  // before the main phase: nothing
   EXPECT_TRUE(windows_.MessageBoxes().empty());
 
-  program.OnFirstActivation(WindowId::kSignIn);
-  program.OnFirstActivation(WindowId::kMain);
+  ExpectQrSignInKept(program);
   ListUser(*program.State());
-  ASSERT_TRUE(store_.Load().has_value());
 
   // No: everything stays.
   windows_.QueueMessageBoxAnswer(kIdNo);
@@ -195,10 +198,7 @@ TEST_F(SessionKeepingTest, SignOutAsksThenForgetsTheSessionAndShowsAFreshSignIn)
   EXPECT_EQ(calls.back(), "LoadWindow sign-in");
 
   // The next sign-in starts a new main phase.
-  calls_.clear();
-  program.OnFirstActivation(WindowId::kSignIn);
-  program.OnFirstActivation(WindowId::kMain);
-  EXPECT_THAT(calls_, ElementsAre("qr_sign_in", "resolve"));
+  ExpectQrSignInKept(program);
 }
 
 TEST_F(SessionKeepingTest, ASignInTheServiceEndedGoesBackWithoutAsking) {

@@ -124,13 +124,12 @@ TEST(Win32EndToEndTest, SignInListAlbumsAndDownloadOneFromThePopup) {
 
   windows.LoadWindow(WindowId::kSignIn);
   HWND albums = nullptr;
-  ASSERT_TRUE(PumpUntil(
-      [&] {
-        albums = windows.FindControl(W("超级列表框1"));
-        return albums != nullptr && ListView_GetItemCount(albums) > 0 &&
-               windows.Handle(WindowId::kSignIn) == nullptr;
-      },
-      30000));
+  auto albums_listed = [&] {
+    albums = windows.FindControl(W("超级列表框1"));
+    return albums != nullptr && ListView_GetItemCount(albums) > 0 &&
+           windows.Handle(WindowId::kSignIn) == nullptr;
+  };
+  ASSERT_TRUE(PumpUntil(albums_listed, 30000));
   const Text suffix = " - \xCE\xA2\xCF\xE0\xB2\xE1";  // " - 微相册"
   const Text title = windows.Title(WindowId::kMain);
   ASSERT_GT(title.size(), suffix.size());
@@ -201,13 +200,7 @@ TEST(Win32EndToEndTest, SignInListAlbumsAndDownloadOneFromThePopup) {
   EXPECT_TRUE(ReadFile(store.Path()).empty());
   EXPECT_EQ(windows.Handle(WindowId::kMain), nullptr);
   EXPECT_NE(windows.Handle(WindowId::kSignIn), nullptr);
-  ASSERT_TRUE(PumpUntil(
-      [&] {
-        albums = windows.FindControl(W("超级列表框1"));
-        return albums != nullptr && ListView_GetItemCount(albums) > 0 &&
-               windows.Handle(WindowId::kSignIn) == nullptr;
-      },
-      30000));
+  ASSERT_TRUE(PumpUntil(albums_listed, 30000));
   EXPECT_EQ(store.Load().has_value(), true);
 
   windows.SetEventSink(nullptr);
