@@ -97,9 +97,12 @@ TEST(Win32EndToEndTest, SignInListAlbumsAndDownloadOneFromThePopup) {
     }
   } remove_at_end{std::filesystem::path(folder)};
   ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+  // Downloads and the kept session in folders of their own.
+  const std::wstring downloads = folder + L"\\downloads";
+  ASSERT_TRUE(CreateDirectoryW(downloads.c_str(), nullptr));
 
   Win32WindowOps windows;
-  TestShell shell(Narrow(folder));
+  TestShell shell(Narrow(downloads));
   DpapiSessionStore store(folder + L"\\state", ProgramSessionEntropy());
   ProgramParts parts;
   parts.session_store = &store;
@@ -168,7 +171,7 @@ TEST(Win32EndToEndTest, SignInListAlbumsAndDownloadOneFromThePopup) {
   // 32 pictures, each the simulator's "mw690" picture of its name, beside
   // the record of the pictures saved.
   std::vector<std::pair<std::wstring, std::wstring>> files;
-  ListFiles(folder, &files);
+  ListFiles(downloads, &files);
   EXPECT_EQ(files.size(), 33u);
   int records = 0;
   for (const auto& [path, name] : files) {

@@ -49,7 +49,7 @@ TEST(DpapiSessionStoreTest, KeepsTheJarEncryptedForThisProgramOnly) {
   ASSERT_TRUE(store.Save(jar));
   ByteArray damaged = Read(store.Path());
   damaged[damaged.size() / 2] = static_cast<char>(damaged[damaged.size() / 2] ^ 0x55);
-  std::ofstream(store.Path(), std::ios::binary | std::ios::trunc) << damaged;
+  std::ofstream(fs::path(store.Path()), std::ios::binary | std::ios::trunc) << damaged;
   EXPECT_FALSE(store.Load().has_value());
   EXPECT_FALSE(fs::exists(store.Path()));
 
