@@ -53,6 +53,15 @@ bool IsPicture(const ByteArray& bytes) {
          bytes.rfind("GIF8", 0) == 0;
 }
 
+// Signs in through the QR code (it confirms itself) and lists the signed-in
+// user's own albums.
+void SignInAndList(const FlowContext& context, RecordingWindowOps& windows) {
+  windows.LoadWindow(WindowId::kSignIn);
+  QrSignInPaced(context, SignInPacing{5, 5});
+  context.state->profile_address = "http://" + context.endpoints->main_host + "/";
+  ASSERT_TRUE(ResolveProfile(context));
+}
+
 TEST(SimProcessEndToEnd, SignsInListsAlbumsAndDownloadsUnderChineseFolderNames) {
   const Endpoints endpoints = ReadEndpoints();
   ASSERT_FALSE(endpoints.signon_host.empty()) << "no simulator endpoints";
@@ -63,17 +72,12 @@ TEST(SimProcessEndToEnd, SignsInListsAlbumsAndDownloadsUnderChineseFolderNames) 
   const FlowContext context{state, &windows, &shell, &endpoints};
 
   // Sign-in: the QR picture becomes a BMP for the window; the code confirms
-  // itself; the jar fills.
-  windows.LoadWindow(WindowId::kSignIn);
-  QrSignInPaced(context, SignInPacing{5, 5});
+  // itself; the jar fills; the signed-in user's own albums, with cover icons.
+  ASSERT_NO_FATAL_FAILURE(SignInAndList(context, windows));
   ASSERT_TRUE(windows.IsLoaded(WindowId::kMain));
   EXPECT_EQ(windows.LabelText(), kSignInSucceeded);
   EXPECT_TRUE(windows.MessageBoxes().empty());
   EXPECT_FALSE(state->cookie_jar.empty());
-
-  // The signed-in user's own albums, with cover icons.
-  state->profile_address = "http://" + endpoints.main_host + "/";
-  ASSERT_TRUE(ResolveProfile(context));
   ASSERT_GT(windows.Items().size(), 3u);
   EXPECT_EQ(windows.LargeIconList().pictures.size(), windows.Items().size());
 
@@ -123,10 +127,7 @@ TEST(SimProcessEndToEnd, StopResumeAndTheWholeAccount) {
   RecordingWindowOps windows;
   auto state = std::make_shared<ProgramState>();
   const FlowContext context{state, &windows, &shell, &endpoints};
-  windows.LoadWindow(WindowId::kSignIn);
-  QrSignInPaced(context, SignInPacing{5, 5});
-  state->profile_address = "http://" + endpoints.main_host + "/";
-  ASSERT_TRUE(ResolveProfile(context));
+  ASSERT_NO_FATAL_FAILURE(SignInAndList(context, windows));
   ASSERT_TRUE(StartDownloadWorkers(context));
   auto run_to_end = [&] {
     for (int i = 0; i < 12000 && state->tasks_pending.load() != 0; ++i) {

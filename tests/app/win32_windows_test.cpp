@@ -215,13 +215,23 @@ TEST_F(Win32WindowsTest, MainWindowGeometryMenusAcceleratorsAndToolBar) {
   // group of the bar and its Ctrl+D is text only.
   HMENU menu_bar = GetMenu(window);
   EXPECT_THAT(MenuTexts(menu_bar), ElementsAre(W("操作"), W("帮助")));
-  EXPECT_THAT(MenuTexts(GetSubMenu(menu_bar, 0)),
-              ElementsAre(W("开始分析\tCtrl+F"), W("查看下载\tCtrl+E"), W("关于作者\tCtrl+I")));
+  HMENU operations = GetSubMenu(menu_bar, 0);
+  EXPECT_THAT(MenuTexts(operations),
+              ElementsAre(W("开始分析\tCtrl+F"), W("查看下载\tCtrl+E"), W("关于作者\tCtrl+I"),
+                          W(""), W("下载全部相册"), W("停止下载\tEsc")));
+  // The stop is greyed while nothing downloads; the whole-account submenu
+  // offers the four sizes, in the popup too.
+  EXPECT_TRUE(GetMenuState(operations, 5, MF_BYPOSITION) & MF_GRAYED);
+  ops_->SetDisabled(Control::kStopCommand, false);
+  EXPECT_FALSE(GetMenuState(operations, 5, MF_BYPOSITION) & MF_GRAYED);
+  const auto sizes = ElementsAre(W("超清"), W("高清"), W("标清"), W("原画"));
+  EXPECT_THAT(MenuTexts(GetSubMenu(operations, 4)), sizes);
+  EXPECT_THAT(MenuTexts(GetSubMenu(ops_->AlbumMenu(), 5)), sizes);
   EXPECT_THAT(MenuTexts(GetSubMenu(menu_bar, 1)),
               ElementsAre(W("使用帮助\tCtrl+H"), W("问题反馈\tCtrl+M")));
   EXPECT_THAT(MenuTexts(ops_->AlbumMenu()),
               ElementsAre(W("下载选中_超清"), W("下载选中_高清"), W("下载选中_标清"),
-                          W("下载选中_原画\tCtrl+D")));
+                          W("下载选中_原画\tCtrl+D"), W(""), W("下载全部相册")));
   EXPECT_NE(GetSubMenu(menu_bar, 0), ops_->AlbumMenu());
   EXPECT_NE(GetSubMenu(menu_bar, 1), ops_->AlbumMenu());
 
