@@ -264,16 +264,19 @@ TEST_F(Win32WindowsTest, MainWindowGeometryMenusAcceleratorsAndToolBar) {
   EXPECT_EQ(width, Px(30));
   EXPECT_EQ(height, Px(30));
 
-  // Accelerators: exactly Ctrl+F, E, I, H and M, to the menu's commands.
+  // Accelerators: exactly Ctrl+F, E, I, H and M, to the menu's commands,
+  // and Esc (without Ctrl) to the stop.
   ACCEL keys[16] = {};
   const int count = CopyAcceleratorTableW(ops_->Accelerators(), keys, 16);
   std::vector<std::pair<int, int>> table;
   for (int i = 0; i < count; ++i) {
-    EXPECT_EQ(keys[i].fVirt & (FCONTROL | FVIRTKEY), FCONTROL | FVIRTKEY);
+    const int wanted = keys[i].key == VK_ESCAPE ? FVIRTKEY : FCONTROL | FVIRTKEY;
+    EXPECT_EQ(keys[i].fVirt & (FCONTROL | FVIRTKEY), wanted);
     table.emplace_back(keys[i].key, keys[i].cmd - kMenuCommandBase);
   }
   EXPECT_THAT(table, ElementsAre(std::pair('F', 0), std::pair('E', 1), std::pair('I', 2),
-                                 std::pair('H', 3), std::pair('M', 4)));
+                                 std::pair('H', 3), std::pair('M', 4),
+                                 std::pair(VK_ESCAPE, static_cast<int>(MenuItem::kStopDownloads))));
 }
 
 TEST_F(Win32WindowsTest, EventsReachTheSinkThroughKeysButtonsAndClicks) {
