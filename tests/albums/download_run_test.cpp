@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <memory>
@@ -216,7 +217,7 @@ TEST_F(DownloadRunTest, StopKeepsWhatWasSavedAndTheNextDownloadResumes) {
 
   DownloadAlbum(Context(), "/mw690/");
   EXPECT_FALSE(windows_.IsDisabled(Control::kStopCommand));
-  RunUntil([this] { return state_->saved_count >= 40; });
+  RunUntil([this] { return std::atomic_ref<std::int32_t>(state_->saved_count).load() >= 40; });
   StopDownloads(Context());
   EXPECT_TRUE(windows_.IsDisabled(Control::kStopCommand));
   const std::size_t asked_at_stop = sim_->Requests().size();
