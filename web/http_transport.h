@@ -29,10 +29,11 @@ class BodySink {
   // transfer (outcome kFailed).
   virtual bool Write(const char* data, std::size_t size) = 0;
   // Asked by the transport while the exchange runs, between pieces and at
-  // least about once a second while it waits for the server (WinINet: only
-  // between pieces of the reply). True ends the exchange as kFailed; a
-  // transfer that was never going to end this way need not override it.
-  // Called on the exchange's thread.
+  // least about once a second while it waits for the server. True ends the
+  // exchange as kFailed within about a second; a transfer that was never
+  // going to end this way need not override it. Called on the exchange's
+  // thread, and by the WinINet transport also on a watching thread of its
+  // own while the exchange waits: it must be safe to call from any thread.
   virtual bool Cancelled() { return false; }
 };
 

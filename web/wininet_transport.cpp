@@ -12,6 +12,9 @@
 #include <optional>
 #include <string>
 
+#include "web/detachable_exchange.h"
+#include "web/wininet_cancel_watch.h"
+
 namespace weibo {
 namespace {
 
@@ -172,8 +175,9 @@ std::optional<std::uint64_t> ContentLength(HINTERNET request) {
 
 // Reads the body into the sink or into `reply->body`, within the body cap.
 // WinINet reports the end of a connection closed before `expected` bytes
-// as the end of the body, so the length is checked here: a cut body fails.
-TransportOutcome ReadBody(HINTERNET request, BodySink* sink, const TransportLimits& limits,
+// as the end of the body, so the length is checked here: a cut body fails,
+// and so does a cancelled one, also when the watch ended a waiting read.
+TransportOutcome ReadBody(ExchangeHandles& handles, BodySink* sink, const TransportLimits& limits,
                           std::optional<std::uint64_t> expected, TransportReply* reply) {
   std::string buffer(kReadSize, '\0');
   std::size_t total = 0;
@@ -187,9 +191,15 @@ TransportOutcome ReadBody(HINTERNET request, BodySink* sink, const TransportLimi
   for (;;) {
     if (sink != nullptr && sink->Cancelled()) return TransportOutcome::kFailed;
     DWORD count = 0;
-    if (!InternetReadFile(request, buffer.data(), static_cast<DWORD>(buffer.size()), &count)) {
-      return FailureOutcome(GetLastError(), Clock::now() - last_byte, limits);
-    }
+    BOOL read = FALSE;
+    DWORD error = 0;
+    const bool open = handles.Blocking([&] {
+      read = InternetReadFile(handles.request(), buffer.data(), static_cast<DWORD>(buffer.size()),
+                              &count);
+      error = read ? 0 : GetLastError();
+    });
+    if (!open) return TransportOutcome::kFailed;
+    if (!read) return FailureOutcome(error, Clock::now() - last_byte, limits);
     if (count == 0) {
       if (expected && total != *expected) return TransportOutcome::kFailed;
       return TransportOutcome::kComplete;
@@ -211,9 +221,11 @@ TransportOutcome ReadBody(HINTERNET request, BodySink* sink, const TransportLimi
   }
 }
 
-// Sends the request on `handle` and reads the reply into `reply`.
-void Run(HINTERNET handle, const TransportRequest& request, const TransportLimits& limits,
+// Sends the request on the exchange's request handle and reads the reply
+// into `reply`. A send the watch cut short is a failure with no reply.
+void Run(ExchangeHandles& handles, const TransportRequest& request, const TransportLimits& limits,
          TransportReply* reply) {
+  HINTERNET handle = handles.request();
   // Each line is added on its own so that WinINet keeps repeated names (the
   // whole text in one call keeps only the last line of a name).
   for (const std::string& line : HeaderLines(request)) {
@@ -223,8 +235,15 @@ void Run(HINTERNET handle, const TransportRequest& request, const TransportLimit
   const Clock::time_point sent_at = Clock::now();
   void* body = request.post ? const_cast<char*>(request.body.data()) : nullptr;
   const DWORD body_size = request.post ? static_cast<DWORD>(request.body.size()) : 0;
-  const BOOL sent = HttpSendRequestA(handle, nullptr, 0, body, body_size);
-  const DWORD send_error = sent ? 0 : GetLastError();
+  BOOL sent = FALSE;
+  DWORD send_error = 0;
+  if (!handles.Blocking([&] {
+        sent = HttpSendRequestA(handle, nullptr, 0, body, body_size);
+        send_error = sent ? 0 : GetLastError();
+      })) {
+    reply->outcome = TransportOutcome::kFailed;
+    return;
+  }
   std::string raw;
   const bool has_headers = QueryText(handle, HTTP_QUERY_RAW_HEADERS_CRLF, &raw) &&
                            raw.rfind("HTTP/", 0) == 0;
@@ -251,7 +270,7 @@ void Run(HINTERNET handle, const TransportRequest& request, const TransportLimit
     return;
   }
   if (sink != nullptr && !sink->Accept(reply->status)) sink = nullptr;
-  reply->outcome = ReadBody(handle, sink, limits, ContentLength(handle), reply);
+  reply->outcome = ReadBody(handles, sink, limits, ContentLength(handle), reply);
 }
 
 }  // namespace
@@ -283,34 +302,46 @@ class WinInetTransport::Roots {
 };
 
 WinInetTransport::WinInetTransport(TransportLimits limits)
-    : limits_(limits), roots_(std::make_unique<Roots>()) {
+    : limits_(limits), roots_(std::make_shared<Roots>()), watch_(std::make_shared<CancelWatch>()) {
   RaiseConnectionLimits();
 }
 
 WinInetTransport::~WinInetTransport() = default;
 
 TransportReply WinInetTransport::Exchange(const TransportRequest& request) {
+  if (request.body_sink == nullptr) return ExchangeWith(*roots_, *watch_, limits_, request);
+  return RunDetachable(request, [roots = roots_, watch = watch_,
+                                 limits = limits_](const TransportRequest& detached) {
+    return ExchangeWith(*roots, *watch, limits, detached);
+  });
+}
+
+TransportReply WinInetTransport::ExchangeWith(Roots& roots, CancelWatch& watch,
+                                              const TransportLimits& limits,
+                                              const TransportRequest& request) {
   TransportReply reply;
   if (request.host.empty() || request.port < 1 || request.port > 65535 ||
       request.host.find_first_of("@/?# \r\n") != Text::npos) {
     return reply;
   }
   if (request.post && request.body.size() > 0xFFFFFFFFu) return reply;
-  HINTERNET root = roots_->Root(request.http_proxy ? *request.http_proxy : std::string());
+  HINTERNET root = roots.Root(request.http_proxy ? *request.http_proxy : std::string());
   if (root == nullptr) return reply;
   // The connection and request handles are this exchange's own and are
-  // closed when it returns, the request before its connection.
-  Handle connection(InternetConnectA(root, request.host.c_str(),
-                                     static_cast<INTERNET_PORT>(request.port), nullptr, nullptr,
-                                     INTERNET_SERVICE_HTTP, 0, 0));
-  if (connection == nullptr) return reply;
+  // closed when it returns (or by the watch, when its sink is cancelled
+  // while it waits for the server).
+  ExchangeHandles handles(watch, request.body_sink,
+                          InternetConnectA(root, request.host.c_str(),
+                                           static_cast<INTERNET_PORT>(request.port), nullptr,
+                                           nullptr, INTERNET_SERVICE_HTTP, 0, 0));
+  if (handles.connection() == nullptr) return reply;
   const DWORD flags = kRequestFlags | (request.secure ? INTERNET_FLAG_SECURE : 0);
   const std::string target = EscapeTarget(request.path.empty() ? Text("/") : request.path);
-  Handle handle(HttpOpenRequestA(connection.get(), request.post ? "POST" : "GET", target.c_str(),
-                                 "HTTP/1.1", nullptr, nullptr, flags, 0));
-  if (handle == nullptr) return reply;
-  SetTimeouts(handle.get(), limits_);
-  Run(handle.get(), request, limits_, &reply);
+  handles.SetRequest(HttpOpenRequestA(handles.connection(), request.post ? "POST" : "GET",
+                                      target.c_str(), "HTTP/1.1", nullptr, nullptr, flags, 0));
+  if (handles.request() == nullptr) return reply;
+  SetTimeouts(handles.request(), limits);
+  Run(handles, request, limits, &reply);
   if (reply.outcome != TransportOutcome::kComplete) reply.body.clear();
   return reply;
 }

@@ -11,6 +11,12 @@
 // "Cache-Control: no-cache" where it sees fit; the request's own lines keep
 // their order. The User-Agent goes out as a header line (the request's own
 // when it has one).
+//
+// An exchange whose body sink is cancelled ends within about a second, also
+// while it waits for a silent server: it runs on a thread of its own that
+// the caller's thread leaves behind (web/detachable_exchange.h), and a
+// watching thread of the transport closes its handles, which ends its
+// waiting WinINet call where WinINet allows that (web/wininet_cancel_watch.h).
 #pragma once
 
 #include <memory>
@@ -19,10 +25,13 @@
 
 namespace weibo {
 
+class CancelWatch;
+
 class WinInetTransport : public HttpTransport {
  public:
   explicit WinInetTransport(TransportLimits limits = TransportLimits());
-  // Closes the root handles. No exchange may still be running.
+  // Closes the root handles once no exchange uses them. No exchange may still
+  // be running, apart from those left behind after their sink's cancel.
   ~WinInetTransport() override;
 
   // Thread-safe: exchanges share only the root handles, behind a lock.
@@ -30,8 +39,15 @@ class WinInetTransport : public HttpTransport {
 
  private:
   class Roots;
+  // One exchange, on the calling thread.
+  static TransportReply ExchangeWith(Roots& roots, CancelWatch& watch,
+                                     const TransportLimits& limits,
+                                     const TransportRequest& request);
   TransportLimits limits_;
-  std::unique_ptr<Roots> roots_;
+  // Shared with the exchanges left behind after a cancel; the watch goes
+  // before the roots.
+  std::shared_ptr<Roots> roots_;
+  std::shared_ptr<CancelWatch> watch_;
 };
 
 }  // namespace weibo

@@ -2,6 +2,11 @@
 // cut and refused transfers.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <functional>
+#include <thread>
+#include <utility>
+
 #include "tests/common/loopback_server.h"
 #include "web/http_request.h"
 
@@ -11,7 +16,8 @@ namespace {
 using namespace std::chrono_literals;
 
 // Keeps what it is given; refuses statuses other than 200 and, when asked,
-// every write after the first.
+// every write after the first. The count of writes may be read from any
+// thread (a transport may ask Cancelled() on a thread of its own).
 class KeepingSink : public BodySink {
  public:
   bool Accept(int status) override {
@@ -26,9 +32,38 @@ class KeepingSink : public BodySink {
   }
   std::vector<int> statuses;
   ByteArray bytes;
-  int writes = 0;
+  std::atomic<int> writes{0};
   bool refuse_after_first = false;
 };
+
+using Clock = std::chrono::steady_clock;
+
+// Downloads `url` through `transport` and stops it from another thread once
+// `waiting()` holds and a little longer, so that the transfer is waiting
+// inside the transport when the stop comes. Returns the reply and the time
+// from the stop to the transfer's end.
+std::pair<DownloadReply, Clock::duration> DownloadAndStop(HttpTransport& transport,
+                                                          const Text& url,
+                                                          const std::function<bool()>& waiting) {
+  class StoppableSink : public KeepingSink {
+   public:
+    bool Cancelled() override { return stop.load(); }
+    std::atomic<bool> stop{false};
+  };
+  StoppableSink sink;
+  Clock::time_point stopped_at;
+  std::thread stopper([&] {
+    const Clock::time_point give_up = Clock::now() + 10s;
+    while (!waiting() && Clock::now() < give_up) std::this_thread::sleep_for(10ms);
+    std::this_thread::sleep_for(300ms);
+    stopped_at = Clock::now();
+    sink.stop.store(true);
+  });
+  DownloadReply reply = HttpDownloadVia(transport, url, &sink);
+  const Clock::time_point ended_at = Clock::now();
+  stopper.join();
+  return {reply, ended_at - stopped_at};
+}
 
 class HttpDownloadTest : public ::testing::Test {
  protected:
@@ -106,9 +141,10 @@ TEST_F(HttpDownloadTest, CutOrRefusedBodiesAreNotComplete) {
 }
 
 // A sink that says it is cancelled ends its transfer as a failure: one
-// streaming a large body after its first piece, and one whose server has
-// gone silent after part of the body, long before the idle time-out (which
-// would end it as a time-out instead).
+// streaming a large body after its first piece, and, within about a second
+// of the stop and long before the idle time-out (which would end it as a
+// time-out instead), one whose server has gone silent after part of the
+// body and one whose server never answers.
 TEST_F(HttpDownloadTest, ACancelledSinkEndsItsTransfer) {
   class CancellingSink : public KeepingSink {
    public:
@@ -132,6 +168,26 @@ TEST_F(HttpDownloadTest, ACancelledSinkEndsItsTransfer) {
   waiting.cancel_after = 0;
   reply = HttpDownloadVia(*transport, server_.Url("/silent"), &waiting);
   EXPECT_EQ(reply.outcome, TransportOutcome::kFailed);
+
+  // Stopped while waiting in the middle of the body.
+  server_.Enqueue(silent);
+  const std::size_t asked = server_.Requests().size();
+  auto [mid_body, after_stop] = DownloadAndStop(*transport, server_.Url("/silent-body"), [&] {
+    return server_.Requests().size() > asked;
+  });
+  EXPECT_EQ(mid_body.outcome, TransportOutcome::kFailed);
+  EXPECT_LT(after_stop, 3s);
+
+  // Stopped while waiting for the reply's head.
+  ScriptedReply mute{"HTTP/1.1 200 OK\r\n"};
+  mute.stall = true;
+  server_.Enqueue(mute);
+  auto [no_head, after_head_stop] =
+      DownloadAndStop(*transport, server_.Url("/mute"), [&] {
+        return server_.Requests().size() > asked + 1;
+      });
+  EXPECT_EQ(no_head.outcome, TransportOutcome::kFailed);
+  EXPECT_LT(after_head_stop, 3s);
 }
 
 }  // namespace
