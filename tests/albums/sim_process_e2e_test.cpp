@@ -1,10 +1,12 @@
 // The sign-in and album flows of the Windows build, end to end, against a
 // weibo-sim program that CTest starts on the Linux side (the simulator does
 // not build for Windows). Its hosts come from the file WEIBO_SIM_ENDPOINTS
-// names; QR codes confirm themselves there.
+// names; QR codes confirm themselves there. A second one, whose hosts are in
+// WEIBO_PACED_SIM_ENDPOINTS, limits the rate of each client's requests.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
@@ -12,6 +14,7 @@
 #include <thread>
 
 #include "albums/album_download.h"
+#include "albums/host_pacing.h"
 #include "albums/download_run.h"
 #include "albums/whole_account.h"
 #include "albums/album_list.h"
@@ -21,16 +24,18 @@
 #include "signin/sign_in_texts.h"
 #include "tests/albums/download_workers.h"
 #include "tests/common/test_support.h"
+#include "web/http_request.h"
 
 namespace weibo {
 namespace {
 
 const Text kDone = Gbk("状态:貌似都已经下载完了,请点击上方的'查看下载',如数量不一致为某些图片重复或被权限;");
 
-// The simulator's hosts, read from the fixture's file; empty when missing.
-Endpoints ReadEndpoints() {
+// The simulator's hosts, read from the fixture's file that the environment
+// variable `variable` names; empty when missing.
+Endpoints ReadEndpoints(const char* variable = "WEIBO_SIM_ENDPOINTS") {
   Endpoints endpoints;
-  const char* file = std::getenv("WEIBO_SIM_ENDPOINTS");
+  const char* file = std::getenv(variable);
   if (file == nullptr) return endpoints;
   std::ifstream in(file);
   std::string line;
@@ -51,6 +56,15 @@ Endpoints ReadEndpoints() {
 bool IsPicture(const ByteArray& bytes) {
   return bytes.rfind("\xFF\xD8", 0) == 0 || bytes.rfind("\x89PNG", 0) == 0 ||
          bytes.rfind("GIF8", 0) == 0;
+}
+
+// Ends the download and lookup workers and waits for the download workers.
+void StopWorkers(ProgramState& state) {
+  state.pool.Destroy();
+  state.lookup_pool.Destroy();
+  for (int i = 0; i < 5000 && state.pool.LiveWorkers() > 0; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
 }
 
 // Signs in through the QR code (it confirms itself) and lists the signed-in
@@ -91,10 +105,7 @@ TEST(SimProcessEndToEnd, SignsInListsAlbumsAndDownloadsUnderChineseFolderNames) 
     windows.RunPostedCalls();
   }
   EXPECT_EQ(windows.StatusText(), kDone);
-  state->pool.Destroy();
-  for (int i = 0; i < 5000 && state->pool.LiveWorkers() > 0; ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
+  StopWorkers(*state);
 
   const std::vector<std::string> roots = FolderEntries(temp.path());
   ASSERT_EQ(roots.size(), 1u);
@@ -175,11 +186,78 @@ TEST(SimProcessEndToEnd, StopResumeAndTheWholeAccount) {
   EXPECT_TRUE(std::filesystem::is_directory(Below(temp.path(), {roots[0], "头像相册"})));
   EXPECT_EQ(FolderEntries(Below(temp.path(), {roots[0], "淺草寺與雷門"})).size(), 33u);
   EXPECT_GE(FolderEntries(Below(temp.path(), {roots[0]})).size(), windows.Items().size() - 2);
-  state->pool.Destroy();
-  state->lookup_pool.Destroy();
-  for (int i = 0; i < 5000 && state->pool.LiveWorkers() > 0; ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  StopWorkers(*state);
+}
+
+// The replies of the simulator's log (its /__sim/log) that its rate limit
+// refused, so far.
+long RateLimitedInLog(const Endpoints& endpoints) {
+  const ByteArray log = HttpRequest("http://" + endpoints.signon_host + "/__sim/log");
+  long count = 0;
+  for (std::size_t at = log.find("\"ratelimit\""); at != ByteArray::npos;
+       at = log.find("\"ratelimit\"", at + 1)) {
+    ++count;
   }
+  return count;
+}
+
+// Notes whether the status bar ever said that the service asked us to slow
+// down.
+class SlowDownWindows : public RecordingWindowOps {
+ public:
+  void SetStatusText(int part, const Text& text) override {
+    RecordingWindowOps::SetStatusText(part, text);
+    if (text.rfind(Gbk("状态:服务器要求放慢,"), 0) == 0) slowed = true;
+  }
+  std::atomic<bool> slowed{false};
+};
+
+// An album downloaded from a service that refuses requests beyond its rate:
+// every picture arrives, the workers keep to the host's pace after the first
+// refusals (each on its own would meet the limit again and again), and the
+// status bar says that the service asked us to slow down.
+TEST(SimProcessEndToEnd, PacingKeepsARateLimitedServiceMostlyAnswering) {
+  const Endpoints endpoints = ReadEndpoints("WEIBO_PACED_SIM_ENDPOINTS");
+  ASSERT_FALSE(endpoints.signon_host.empty()) << "no rate-limited simulator endpoints";
+  TempFolder temp;
+  FakeShell shell(temp.text());
+  SlowDownWindows windows;
+  auto state = std::make_shared<ProgramState>();
+  state->retry_pauses = {std::chrono::milliseconds(200), std::chrono::milliseconds(300),
+                         std::chrono::milliseconds(400), std::chrono::milliseconds(500)};
+  const FlowContext context{state, &windows, &shell, &endpoints};
+  // Signed in and listed at a pace the limit allows; the covers may meet
+  // the limit, the bucket fills up again before the download.
+  windows.LoadWindow(WindowId::kSignIn);
+  QrSignInPaced(context, SignInPacing{300, 300});
+  std::this_thread::sleep_for(std::chrono::seconds(1));
+  state->profile_address = "http://" + endpoints.main_host + "/";
+  ASSERT_TRUE(ResolveProfile(context));
+  ASSERT_GT(windows.Items().size(), 6u);
+  std::this_thread::sleep_for(std::chrono::seconds(1));
+  const long refused_before = RateLimitedInLog(endpoints);
+  DownloadPacing().Reset();
+  ASSERT_TRUE(StartDownloadWorkers(context));
+
+  // The seventh album: 65 pictures on 3 pages.
+  windows.SelectItem(6);
+  DownloadAlbum(context, "/mw690/");
+  for (int i = 0; i < 12000 && state->tasks_pending.load() != 0; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    windows.RunPostedCalls();
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  windows.RunPostedCalls();
+  EXPECT_EQ(windows.StatusText(), kDone);
+  EXPECT_EQ(state->saved_count, 65);
+  const int requests = state->requests_sent.load();
+  const int refused = state->rate_limited_replies.load();
+  EXPECT_GT(refused, 0);
+  EXPECT_LE(refused * 5, requests) << refused << " of " << requests;
+  EXPECT_TRUE(windows.slowed.load());
+  // The refusals the download met are the service's own.
+  EXPECT_EQ(RateLimitedInLog(endpoints) - refused_before, refused);
+  StopWorkers(*state);
 }
 
 }  // namespace
