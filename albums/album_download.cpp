@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "albums/album_list.h"
 #include "albums/album_texts.h"
 #include "albums/delayed_calls.h"
 #include "albums/download_status.h"
@@ -349,6 +350,7 @@ void QueueAlbumDownload(const FlowContext& context) {
   ProgramState& state = *context.state;
   const int index = context.windows->SelectedIndex();
   if (index < 0 || index >= static_cast<int>(state.album_table.size())) return;
+  if (!HaveDownloadRoot(context)) return;
   const AlbumRecord& album = state.album_table[static_cast<std::size_t>(index)];
 
   state.album_folder = JoinPath(state.download_root, SafePathComponent(album.caption));

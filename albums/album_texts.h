@@ -12,6 +12,14 @@ inline constexpr char kAlbumTitleSuffix[] = " - \xCE\xA2\xCF\xE0\xB2\xE1";  // "
 inline constexpr char kProfileMissingText[] = "onick or oid";
 inline constexpr char kProfileMissingTitle[] = "erro";
 
+// The message box shown when no folder can take the downloads: prefix, one
+// line per folder tried, suffix.
+inline constexpr char kNoRunFolderPrefix[] =
+    "\xD5\xD2\xB2\xBB\xB5\xBD\xC4\xDC\xB1\xA3\xB4\xE6\xCD\xBC\xC6\xAC\xB5\xC4\xCE\xC4\xBC\xFE\xBC\xD0\xA1\xA3\xCF\xC2\xC1\xD0\xCE\xC4\xBC\xFE\xBC\xD0\xB6\xBC\xB2\xBB\xC4\xDC\xD0\xB4\xC8\xEB,\xBB\xF2\xC6\xE4\xC2\xB7\xBE\xB6\xCE\xDE\xB7\xA8\xD3\xC3\xBC\xF2\xCC\xE5\xD6\xD0\xCE\xC4\xB4\xFA\xC2\xEB\xD2\xB3\xB1\xED\xCA\xBE:";
+// 找不到能保存图片的文件夹。下列文件夹都不能写入,或其路径无法用简体中文代码页表示:
+inline constexpr char kNoRunFolderSuffix[] = "\xCD\xBC\xC6\xAC\xB2\xBB\xBB\xE1\xB1\xBB\xCF\xC2\xD4\xD8\xA1\xA3";  // 图片不会被下载。
+inline constexpr char kNoRunFolderTitle[] = "\xCE\xDE\xB7\xA8\xB1\xA3\xB4\xE6\xCD\xBC\xC6\xAC";  // 无法保存图片
+
 // The input box of the command that names a user; an example address
 // follows the prompt.
 inline constexpr char kProfilePrompt[] =

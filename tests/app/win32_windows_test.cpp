@@ -519,18 +519,31 @@ TEST(Win32ShellTest, WebAddressesFoldersAndTexts) {
   EXPECT_FALSE(shell.ShowItemSelected("C:\\no\\such\\folder"));
   EXPECT_EQ(shell.PathSeparator(), "\\");
 
-  // A folder that code page 936 spells is created and used; one it cannot
-  // spell is passed over.
+  // A folder that code page 936 spells is used by its name; one it cannot
+  // spell by its short name, and not at all when it has none (it does not
+  // exist).
   wchar_t temp[MAX_PATH] = {};
   GetTempPathW(MAX_PATH, temp);
   const std::wstring base = std::wstring(temp) + L"weibo-shell-test";
   const std::wstring chinese = base + W("\\淺草");
-  const std::wstring thai = base + W("\\ก");
+  const std::wstring thai = base + W("\\ภาพถ่าย");
   CreateDirectoryW(base.c_str(), nullptr);
-  EXPECT_EQ(Win32Shell::FirstUsableFolder({thai, chinese}), Narrow(chinese));
-  EXPECT_EQ(GetFileAttributesW(thai.c_str()), INVALID_FILE_ATTRIBUTES);
-  EXPECT_EQ(Wide(Narrow(chinese)), chinese);
-  RemoveDirectoryW(chinese.c_str());
+  ASSERT_TRUE(CreateDirectoryW(thai.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+  EXPECT_EQ(Win32Shell::SpellFolder(chinese + L"\\").path, Narrow(chinese));
+  const FolderSpelling short_form = Win32Shell::SpellFolder(thai);
+  ASSERT_FALSE(short_form.path.empty());
+  EXPECT_EQ(short_form.shown, Narrow(thai));
+  EXPECT_EQ(short_form.shown.substr(short_form.shown.size() - 4), "????");
+  const std::wstring short_wide = Wide(short_form.path);
+  EXPECT_NE(short_wide, thai);
+  EXPECT_NE(GetFileAttributesW(short_wide.c_str()), INVALID_FILE_ATTRIBUTES);
+  wchar_t long_form[MAX_PATH] = {};
+  ASSERT_NE(GetLongPathNameW(short_wide.c_str(), long_form, MAX_PATH), 0u);
+  EXPECT_EQ(std::wstring(long_form), thai);
+  EXPECT_EQ(Win32Shell::SpellFolder(base + W("\\ไม่มี")).path, "");
+  EXPECT_EQ(GetFileAttributesW(chinese.c_str()), INVALID_FILE_ATTRIBUTES);  // nothing made
+  EXPECT_FALSE(shell.LocateFolder(KnownFolder::kProgram).path.empty());
+  RemoveDirectoryW(thai.c_str());
   RemoveDirectoryW(base.c_str());
   // The euro sign is 0x80 in code page 936.
   EXPECT_EQ(Narrow(L"\u20AC"), "\x80");

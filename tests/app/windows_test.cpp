@@ -423,25 +423,25 @@ TEST(ShellTest, OpensOnlyWebAddressesAndExistingItems) {
   EXPECT_FALSE(shell.ShowItemSelected("/no/such/folder/anywhere"));
 }
 
-TEST(ShellTest, RunDirectoryIsTheFirstWritableFolderCodePage936CanSpell) {
+TEST(ShellTest, KnownFoldersAreAbsoluteAndSpelledInCodePage936) {
   TestApplication();
-  QTemporaryDir base;
-  ASSERT_TRUE(base.isValid());
-  QFile file(base.filePath(QStringLiteral("plain-file")));
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-  file.close();
-  const QString thai = base.filePath(U("ภาพ"));
-  const QString chinese = base.filePath(U("图片"));
-  const Text chosen = QtShell::FirstUsableFolder(
-      {QString(), file.fileName(), file.fileName() + "/below", thai, chinese});
-  EXPECT_EQ(GbkToQString(chosen), QDir::cleanPath(chinese));
-  EXPECT_TRUE(QFileInfo(chinese).isDir());
-  EXPECT_FALSE(QFileInfo(thai).exists());
-  EXPECT_EQ(QtShell::FirstUsableFolder({QString(), file.fileName()}), "");
+  const QString thai = QDir::tempPath() + U("/ภาพ");
+  const QString chinese = QDir::tempPath() + U("/图片");
+  EXPECT_EQ(GbkToQString(QtShell::SpellFolder(chinese).path), QDir::cleanPath(chinese));
+  const FolderSpelling unspelled = QtShell::SpellFolder(thai);
+  EXPECT_EQ(unspelled.path, "");
+  EXPECT_EQ(GbkToQString(unspelled.shown), QDir::cleanPath(QDir::tempPath() + "/???"));
+  // A relative folder is made absolute: downloads never depend on the
+  // working folder.
+  EXPECT_EQ(GbkToQString(QtShell::SpellFolder(QStringLiteral("pictures/")).path),
+            QDir::current().absoluteFilePath(QStringLiteral("pictures")));
+  EXPECT_EQ(QtShell::SpellFolder(QString()).shown, "");
+  EXPECT_FALSE(QFileInfo::exists(chinese));  // locating creates nothing
 
-  // The tests' own folder can be written, so it is the run directory.
   QtShell shell;
-  EXPECT_EQ(GbkToQString(shell.RunDirectory()), QCoreApplication::applicationDirPath());
+  EXPECT_EQ(GbkToQString(shell.LocateFolder(KnownFolder::kProgram).path),
+            QCoreApplication::applicationDirPath());
+  EXPECT_EQ(GbkToQString(shell.LocateFolder(KnownFolder::kHome).path), QDir::homePath());
 }
 
 }  // namespace
