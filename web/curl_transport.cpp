@@ -3,6 +3,7 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <string>
@@ -207,7 +208,7 @@ std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* user) 
   std::size_t bytes = size * count;
   state->last_byte = Clock::now();
   if (state->sink_taking) {
-    if (bytes > state->limits->max_body_bytes - state->sunk_bytes) {
+    if (bytes > state->limits->max_streamed_body_bytes - state->sunk_bytes) {
       state->too_large = true;
       return 0;
     }
@@ -295,7 +296,8 @@ bool SetOptions(CURL* easy, const TransportRequest& request, const std::string& 
   set(CURLOPT_PROXYHEADER, proxy_headers);
   set(CURLOPT_HEADEROPT, static_cast<long>(CURLHEADER_SEPARATE));
   set(CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(limits.connect_timeout.count()));
-  set(CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits.max_body_bytes));
+  set(CURLOPT_MAXFILESIZE_LARGE,
+      static_cast<curl_off_t>(std::max(limits.max_body_bytes, limits.max_streamed_body_bytes)));
   set(CURLOPT_HEADERFUNCTION, &OnHeader);
   set(CURLOPT_HEADERDATA, static_cast<void*>(state));
   set(CURLOPT_WRITEFUNCTION, &OnBody);

@@ -80,7 +80,13 @@ struct TransportLimits {
   // from the first byte; 0 bytes per second switches the check off.
   std::size_t min_bytes_per_second = 1024;
   std::chrono::milliseconds min_speed_window{60'000};
-  std::size_t max_body_bytes = std::size_t{256} << 20;
+  // A body kept in memory (TransportReply::body) may not pass this: a text
+  // reply is held several times over while it is converted, and a 32-bit
+  // process has 2 GiB of address space in all.
+  std::size_t max_body_bytes = std::size_t{32} << 20;
+  // A body handed to a BodySink as it arrives (a picture written to its
+  // file) may not pass this.
+  std::size_t max_streamed_body_bytes = std::size_t{256} << 20;
   std::size_t max_header_bytes = std::size_t{1} << 20;
 };
 

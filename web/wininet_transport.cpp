@@ -244,7 +244,9 @@ TransportOutcome ReadBody(HINTERNET request, BodySink* sink, const TransportLimi
       window_start = last_byte;
       window_bytes = 0;
     }
-    if (count > limits.max_body_bytes - total) return TransportOutcome::kTooLarge;
+    const std::size_t cap =
+        sink != nullptr ? limits.max_streamed_body_bytes : limits.max_body_bytes;
+    if (count > cap - total) return TransportOutcome::kTooLarge;
     total += count;
     if (sink != nullptr) {
       if (!sink->Write(buffer.data(), count)) return TransportOutcome::kFailed;
