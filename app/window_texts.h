@@ -2,6 +2,8 @@
 // The trailing comments show the characters.
 #pragma once
 
+#include <string>
+
 namespace weibo {
 
 // Sign-in window.
@@ -46,10 +48,19 @@ inline constexpr char kInputBoxTitle[] = "\xC7\xEB\xCA\xE4\xC8\xEB\xA3\xBA";   /
 inline constexpr char kInputBoxOk[] = "\xC8\xB7\xC8\xCF\xCA\xE4\xC8\xEB(&O)";  // 确认输入(&O)
 inline constexpr char kInputBoxCancel[] = "\xC8\xA1\xCF\xFB(&C)";              // 取消(&C)
 
+// The title a box shows: the caller's, or the box's default when the caller
+// gives none.
+inline std::string InputBoxTitleOr(const std::string& title) {
+  return title.empty() ? std::string(kInputBoxTitle) : title;
+}
+
 // Message box title and button captions.
 inline constexpr char kMessageBoxTitle[] = "\xD0\xC5\xCF\xA2\xA3\xBA";  // 信息：
 inline constexpr char kButtonOk[] = "\xC8\xB7\xB6\xA8";                 // 确定
 inline constexpr char kButtonCancel[] = "\xC8\xA1\xCF\xFB";             // 取消
+inline std::string MessageBoxTitleOr(const std::string& title) {
+  return title.empty() ? std::string(kMessageBoxTitle) : title;
+}
 inline constexpr char kButtonYes[] = "\xCA\xC7(&Y)";                    // 是(&Y)
 inline constexpr char kButtonNo[] = "\xB7\xF1(&N)";                     // 否(&N)
 inline constexpr char kButtonAbort[] = "\xD6\xD0\xD6\xB9(&A)";          // 中止(&A)

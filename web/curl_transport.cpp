@@ -51,23 +51,6 @@ CURL* ThreadHandle() {
   return handle.get();
 }
 
-// Percent-encodes the bytes a request target may not carry raw (controls,
-// space, DEL and bytes of 0x80 or more); everything else stays as given.
-std::string EscapeTarget(const std::string& path) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string escaped;
-  for (unsigned char c : path) {
-    if (c <= 0x20 || c >= 0x7F) {
-      escaped += '%';
-      escaped += kHex[c >> 4];
-      escaped += kHex[c & 0x0F];
-    } else {
-      escaped += static_cast<char>(c);
-    }
-  }
-  return escaped;
-}
-
 std::string UrlPart(CURLU* url, CURLUPart part) {
   char* text = nullptr;
   if (curl_url_get(url, part, &text, 0) != CURLUE_OK) return std::string();
@@ -79,8 +62,7 @@ std::string UrlPart(CURLU* url, CURLUPart part) {
 // make exactly that address (a host holding "@", "?" or a space, say).
 std::string ComposeUrl(const TransportRequest& request) {
   if (request.host.empty() || request.port < 1 || request.port > 65535) return std::string();
-  std::string url = (request.secure ? "https://" : "http://") + request.host + ":" +
-                    std::to_string(request.port) + EscapeTarget(request.path);
+  std::string url = RequestAddress(request);
   UrlHandle parsed(curl_url());
   if (!parsed || curl_url_set(parsed.get(), CURLUPART_URL, url.c_str(), 0) != CURLUE_OK) {
     return std::string();
@@ -101,11 +83,9 @@ bool Append(HeaderList* list, const char* line) {
   return true;
 }
 
-// The request's header lines followed by the suppressing entries. Lines that
-// are empty or hold a CR or LF of their own are left out.
+// The request's sendable header lines followed by the suppressing entries.
 bool BuildHeaderList(const std::vector<Text>& lines, HeaderList* list) {
-  for (const Text& line : lines) {
-    if (line.empty() || line.find_first_of("\r\n") != Text::npos) continue;
+  for (const Text& line : SendableHeaderLines(lines)) {
     if (!Append(list, line.c_str())) return false;
   }
   for (const char* entry : kSuppressed) {
@@ -120,8 +100,6 @@ bool BuildProxyHeaderList(HeaderList* list) {
   }
   return true;
 }
-
-Text AgentLine(const Text& agent) { return agent.substr(0, agent.find_first_of("\r\n")); }
 
 // Everything the callbacks of one exchange share.
 struct ExchangeState {
@@ -276,7 +254,7 @@ bool SetOptions(CURL* easy, const TransportRequest& request, const std::string& 
                 curl_slist* headers, curl_slist* proxy_headers, ExchangeState* state) {
   const TransportLimits& limits = *state->limits;
   const std::string proxy = request.http_proxy ? "http://" + *request.http_proxy : std::string();
-  const std::string agent = AgentLine(request.agent);
+  const std::string agent = SendableAgent(request.agent);
   bool ok = true;
   auto set = [&](CURLoption option, auto value) {
     ok = ok && curl_easy_setopt(easy, option, value) == CURLE_OK;

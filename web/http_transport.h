@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <memory>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "support/text_rules.h"
@@ -97,6 +98,20 @@ class HttpTransport {
   // threads at once.
   virtual TransportReply Exchange(const TransportRequest& request) = 0;
 };
+
+// What both transports make of a request, the same way.
+//
+// The request target with the bytes it may not carry raw (controls, space,
+// DEL and bytes of 0x80 or more) percent-encoded; everything else stays as
+// given.
+Text EscapeTarget(std::string_view path);
+// The request's absolute address: scheme, host, port and escaped target.
+Text RequestAddress(const TransportRequest& request);
+// The header lines that are sent, in order: those that are neither empty nor
+// hold a CR or LF of their own (such a line could smuggle in another header).
+std::vector<Text> SendableHeaderLines(const std::vector<Text>& lines);
+// The agent text up to its first line break.
+Text SendableAgent(const Text& agent);
 
 // The process's transport with the default limits. It lives until the
 // process ends; safe to use from any thread.

@@ -227,7 +227,7 @@ QWidget* QtWindowOps::DialogParent() const {
 bool QtWindowOps::InputBox(const Text& prompt, const Text& title, const Text& initial_text,
                            Text* entered) {
   QString edited;
-  if (!RunInputBox(DialogParent(), GbkToQString(prompt), GbkToQString(title),
+  if (!RunInputBox(DialogParent(), GbkToQString(prompt), GbkToQString(InputBoxTitleOr(title)),
                    GbkToQString(initial_text), &edited)) {
     return false;
   }
@@ -236,7 +236,8 @@ bool QtWindowOps::InputBox(const Text& prompt, const Text& title, const Text& in
 }
 
 int QtWindowOps::MessageBox(const Text& text, const Text& title, int flags) {
-  return RunMessageBox(DialogParent(), GbkToQString(text), GbkToQString(title), flags);
+  return RunMessageBox(DialogParent(), GbkToQString(text), GbkToQString(MessageBoxTitleOr(title)),
+                       flags);
 }
 
 }  // namespace weibo

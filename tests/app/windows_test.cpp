@@ -283,8 +283,7 @@ QStringList Captions(QMessageBox* box) {
 
 TEST(DialogsTest, InputBoxTextsAndResults) {
   TestApplication();
-  InputBoxDialog dialog(nullptr, U("请输入用户主页地址,如:"), QString(), U("weibo.com/u/1"));
-  EXPECT_EQ(dialog.windowTitle(), U("请输入："));
+  InputBoxDialog dialog(nullptr, U("请输入用户主页地址,如:"), U("t"), U("weibo.com/u/1"));
   EXPECT_EQ(dialog.Prompt()->text(), U("请输入用户主页地址,如:"));
   EXPECT_EQ(dialog.Field()->text(), U("weibo.com/u/1"));
   EXPECT_EQ(dialog.OkButton()->text(), U("确认输入(&O)"));
@@ -294,12 +293,15 @@ TEST(DialogsTest, InputBoxTextsAndResults) {
   // The edited text comes back only when confirmed.
   QtWindowOps windows;
   Text entered = "unchanged";
-  WhenModalShown([](QWidget* modal) {
+  QString seen_title;
+  WhenModalShown([&seen_title](QWidget* modal) {
     auto* dialog = static_cast<InputBoxDialog*>(modal);
+    seen_title = dialog->windowTitle();
     dialog->Field()->setText(U("weibo.com/u/张三"));
     QTest::keyClick(dialog->Field(), Qt::Key_Return);  // the default button
   });
   EXPECT_TRUE(windows.InputBox("prompt", "", "initial", &entered));
+  EXPECT_EQ(seen_title, U("请输入："));  // the default title
   EXPECT_EQ(entered, "weibo.com/u/\xD5\xC5\xC8\xFD");
   WhenModalShown([](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Escape); });
   EXPECT_FALSE(windows.InputBox("prompt", "", "initial", &entered));
@@ -312,8 +314,7 @@ TEST(DialogsTest, InputBoxTextsAndResults) {
 
 TEST(DialogsTest, MessageBoxButtonsIconsTitlesAndResults) {
   TestApplication();
-  auto box = MakeMessageBox(nullptr, U("text"), QString(), kMbYesNo | kMbIconInformation);
-  EXPECT_EQ(box->windowTitle(), U("信息："));
+  auto box = MakeMessageBox(nullptr, U("text"), U("t"), kMbYesNo | kMbIconInformation);
   EXPECT_EQ(box->icon(), QMessageBox::Information);
   EXPECT_EQ(Captions(box.get()), (QStringList{U("否(&N)"), U("是(&Y)")}));
   auto error = MakeMessageBox(nullptr, U("x"), U("erro"), kMbIconError);
@@ -322,8 +323,13 @@ TEST(DialogsTest, MessageBoxButtonsIconsTitlesAndResults) {
   EXPECT_EQ(Captions(error.get()), QStringList{U("确定")});
 
   QtWindowOps windows;
-  WhenModalShown([](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Return); });
+  QString seen_title;
+  WhenModalShown([&seen_title](QWidget* modal) {
+    seen_title = modal->windowTitle();
+    QTest::keyClick(modal, Qt::Key_Return);
+  });
   EXPECT_EQ(windows.MessageBox("\xB4\xED", "", kMbYesNo | kMbDefaultButton2), kIdNo);
+  EXPECT_EQ(seen_title, U("信息："));  // the default title
   WhenModalShown([](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Escape); });
   EXPECT_EQ(windows.MessageBox("x", "", kMbOkCancel), kIdCancel);
 }
