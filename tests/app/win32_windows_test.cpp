@@ -14,6 +14,8 @@
 
 #include "app/program.h"
 #include "app/win32/dialogs.h"
+#include "app/win32/gdi_pictures.h"
+#include "app/win32/win32_windows.h"
 #include "app/win32/wide_text.h"
 #include "app/win32/win32_runtime.h"
 #include "app/win32/win32_shell.h"
@@ -506,6 +508,39 @@ TEST_F(Win32WindowsTest, WorkersReachTheUserInterfaceThreadInOrderUntilStopped) 
   SendMessageW(status, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(text));
   EXPECT_EQ(std::wstring(text), W("状态:1"));
   EXPECT_EQ(posted.size(), 5u);
+}
+
+TEST(Win32PicturesTest, TheQrCodeAndCoversFillTheirScaledBoxes) {
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP canvas = CreateCompatibleBitmap(screen, 400, 400);
+  HGDIOBJ old = SelectObject(dc, canvas);
+  const COLORREF grey = RGB(0x60, 0x60, 0x60);
+  HBITMAP qr = DecodePicture(Bmp(180, 180));
+  ASSERT_NE(qr, nullptr);
+  // The 180-pixel inside at 100 %, 125 %, 150 %, 200 % and this screen's
+  // scale: filled to its last pixel.
+  for (const int side : {180, 225, 270, 360, Px(kPictureBoxRect.width) - 2}) {
+    const RECT inside{0, 0, side, side};
+    DrawPictureBox(dc, inside, qr);
+    EXPECT_EQ(GetPixel(dc, side - 1, side - 1), grey) << side;
+  }
+  DeleteObject(qr);
+
+  // A small cover is enlarged to its icon at this screen's scale, centred.
+  HBITMAP small = DecodePicture(Bmp(40, 20));
+  const int icon = Px(kAlbumIconSize);
+  HBITMAP fitted = FittedBitmap(small, icon, icon, RGB(255, 255, 255));
+  SelectObject(dc, fitted);
+  EXPECT_EQ(GetPixel(dc, 2, icon / 2), grey);
+  EXPECT_EQ(GetPixel(dc, icon - 3, icon / 2), grey);
+  EXPECT_EQ(GetPixel(dc, icon / 2, 2), RGB(255, 255, 255));
+  SelectObject(dc, old);
+  DeleteObject(fitted);
+  DeleteObject(small);
+  DeleteObject(canvas);
+  DeleteDC(dc);
+  ReleaseDC(nullptr, screen);
 }
 
 TEST(Win32ShellTest, WebAddressesFoldersAndTexts) {

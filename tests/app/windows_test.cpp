@@ -84,12 +84,12 @@ TEST_F(WindowsTest, SignInWindowTextsAndPictureBox) {
   ops_->SetLabelText("\xB5\xC7\xC2\xBC<b>ok</b>");  // 登录<b>ok</b>
   EXPECT_EQ(label->text(), U("登录<b>ok</b>"));
 
-  // Small pictures are shown as they are, large ones shrunk to fit.
+  // Pictures fill the box, keeping their proportions.
   auto* picture = window->findChild<QLabel*>(U("图片框1"));
   ASSERT_NE(picture, nullptr);
   EXPECT_TRUE(picture->pixmap().isNull());
   ops_->SetPicture(Encoded(100, 60, Qt::darkGreen, "BMP"));
-  EXPECT_EQ(picture->pixmap().size(), QSize(100, 60));
+  EXPECT_EQ(picture->pixmap().size(), QSize(180, 108));
   ops_->SetPicture(Encoded(400, 200, Qt::darkGreen, "BMP"));
   EXPECT_EQ(picture->pixmap().size(), QSize(180, 90));
   ops_->SetPicture("not a picture");
