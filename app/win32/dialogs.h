@@ -15,8 +15,9 @@ inline constexpr int kInputPromptId = 101;
 inline constexpr int kInputEditId = 102;
 inline constexpr int kInputFrameId = 103;
 
-// Shows the input box over `owner` (may be null) titled `title`. True and the edited text in `*entered` when the operator
-// confirms; false when the operator cancels or closes the box.
+// Shows the input box over `owner` (may be null) titled `title`. True and
+// the edited text in `*entered` when the operator confirms; false when the
+// operator cancels or closes the box.
 bool RunInputBox(HWND owner, const std::wstring& prompt, const std::wstring& title,
                  const std::wstring& initial_text, std::wstring* entered);
 

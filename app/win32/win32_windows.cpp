@@ -231,8 +231,8 @@ void DrawPictureBox(HDC dc, const RECT& inside, HBITMAP bitmap) {
   GetObjectW(bitmap, sizeof(info), &info);
   const int width = info.bmWidth;
   const int height = std::abs(info.bmHeight);
-  const SharpFit fit = FitSharply(PictureSize{width, height},
-                                  PictureSize{inside.right - inside.left, inside.bottom - inside.top});
+  const PictureSize box{inside.right - inside.left, inside.bottom - inside.top};
+  const SharpFit fit = FitSharply(PictureSize{width, height}, box);
   HDC source = CreateCompatibleDC(dc);
   HGDIOBJ old = SelectObject(source, bitmap);
   SetStretchBltMode(dc, fit.repeat_pixels ? COLORONCOLOR : HALFTONE);

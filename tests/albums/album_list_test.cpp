@@ -303,6 +303,7 @@ TEST_F(AlbumListTest, ShowsAtMost64AlbumsWithTheirOwnIconsInOrder) {
   ASSERT_TRUE(Resolve("/profile-page"));
 
   // Covers arrive in any order; each album keeps its own, in reply order.
+  const PictureSize kKept{kCoverKeptSize, kCoverKeptSize};
   ASSERT_EQ(windows_.Items().size(), 64u);
   const ImageList icons = windows_.LargeIconList();
   ASSERT_EQ(icons.pictures.size(), 64u);
@@ -312,14 +313,14 @@ TEST_F(AlbumListTest, ShowsAtMost64AlbumsWithTheirOwnIconsInOrder) {
     if (i > 4) {
       EXPECT_EQ(item.label, "a" + std::to_string(i) + "_" + std::to_string(i) + Gbk("张"));
       ByteArray expected;
-      ASSERT_TRUE(ReencodeImage(OneRowBmp(i + 1), kImageJpeg, &expected));
+      ASSERT_TRUE(FitAndReencodeImage(OneRowBmp(i + 1), kKept, kImageJpeg, &expected));
       EXPECT_TRUE(icons.pictures[static_cast<std::size_t>(i)] == expected) << "icon " << i;
     }
   }
   EXPECT_EQ(state_->album_table[1].cover_address,
             "http://" + server_.HostPort() + "/t4/appstyle/photo/images/common/status_0.png");
   ByteArray placeholder_jpeg;
-  ASSERT_TRUE(ReencodeImage(cover_bmp_, kImageJpeg, &placeholder_jpeg));
+  ASSERT_TRUE(FitAndReencodeImage(cover_bmp_, kKept, kImageJpeg, &placeholder_jpeg));
   EXPECT_EQ(icons.pictures[1], placeholder_jpeg);
   EXPECT_EQ(icons.pictures[2], PlaceholderCoverIcon());
   EXPECT_EQ(icons.pictures[3], PlaceholderCoverIcon());
