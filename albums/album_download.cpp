@@ -16,7 +16,9 @@
 #include "albums/album_list.h"
 #include "albums/album_texts.h"
 #include "albums/delayed_calls.h"
+#include "albums/download_run.h"
 #include "albums/download_status.h"
+#include "albums/paced_download.h"
 #include "albums/retry_policy.h"
 #include "albums/saved_pictures.h"
 #include "albums/file_system.h"
@@ -182,7 +184,7 @@ void QueuePictures(const FlowContext& context, const std::shared_ptr<AlbumJob>& 
                    const PageTask& page, const JsonNode& list) {
   ProgramState& state = *context.state;
   const int count = JsonLength(list);
-  for (int i = 0; i < count; ++i) {
+  for (int i = 0; i < count && !JobStopped(state, *job); ++i) {
     const JsonNode photo = JsonElement(list, i);
     const Text name = JsonText(JsonMember(photo, "pic_name"));
     const Text host = JsonText(JsonMember(photo, "pic_host"));
@@ -198,6 +200,7 @@ void QueuePictures(const FlowContext& context, const std::shared_ptr<AlbumJob>& 
     task->position = page.position + i;
     job->tasks_left.fetch_add(1);
     state.tasks_pending.fetch_add(1);
+    state.round_pictures.fetch_add(1);
     if (state.pool.Post(reinterpret_cast<TaskValue>(task.get()))) {
       task.release();
     } else {
@@ -206,6 +209,19 @@ void QueuePictures(const FlowContext& context, const std::shared_ptr<AlbumJob>& 
     }
   }
 }
+
+// Keeps no body but ends the transfer once the album's downloads stop.
+class StopSink : public BodySink {
+ public:
+  StopSink(const ProgramState& state, const AlbumJob& job) : state_(state), job_(job) {}
+  bool Accept(int) override { return false; }
+  bool Write(const char*, std::size_t) override { return false; }
+  bool Cancelled() override { return JobStopped(state_, job_); }
+
+ private:
+  const ProgramState& state_;
+  const AlbumJob& job_;
+};
 
 // A photo-list page: fetched with the shared cookie jar; a reply that failed
 // in passing or that is no JSON is fetched again later.
@@ -219,10 +235,15 @@ void ListPage(const FlowContext& context, std::unique_ptr<PageTask> task) {
     jar = state.cookie_jar;
   }
   Text fresh;
-  DownloadReply reply = HttpDownload(address, nullptr, &jar, &fresh);
+  StopSink stop_sink(state, *job);
+  DownloadReply reply = PacedDownload(context, *task, address, &stop_sink, &jar, &fresh);
   {
     std::lock_guard<std::mutex> hold(state.cookie_lock);
     MergeFreshCookies(&state.cookie_jar, fresh);
+  }
+  if (JobStopped(state, *job)) {
+    FinishTask(context, *job);
+    return;
   }
   JsonNode document;
   const bool parsed = IsSuccess(reply) && JsonParse(document, Utf8ToGbk(reply.body));
@@ -244,7 +265,9 @@ void ListPage(const FlowContext& context, std::unique_ptr<PageTask> task) {
 // reply is a success; anything else is left to the transfer.
 class PictureSink : public BodySink {
  public:
-  explicit PictureSink(Text path) : path_(std::move(path)) {}
+  PictureSink(Text path, const ProgramState& state, const AlbumJob& job)
+      : path_(std::move(path)), state_(state), job_(job) {}
+  bool Cancelled() override { return JobStopped(state_, job_); }
   bool Accept(int status) override {
     if (status < 200 || status > 299) return false;
     file_ = DefaultFileSystem().BeginReplace(path_);
@@ -275,6 +298,8 @@ class PictureSink : public BodySink {
 
  private:
   Text path_;
+  const ProgramState& state_;
+  const AlbumJob& job_;
   std::unique_ptr<FileReplacement> file_;
   std::uint64_t bytes_ = 0;
   bool disk_failed_ = false;
@@ -292,8 +317,8 @@ void SavePicture(const FlowContext& context, std::unique_ptr<PageTask> task) {
     FinishTask(context, *job);
     return;
   }
-  PictureSink sink(path);
-  const DownloadReply reply = HttpDownload(task->picture_address, &sink);
+  PictureSink sink(path, *context.state, *job);
+  const DownloadReply reply = PacedDownload(context, *task, task->picture_address, &sink);
   if (IsSuccess(reply) && sink.Keep(task->modified)) {
     RecordSavedPicture(*job, task->file_name, sink.bytes());
     CountSavedPicture(context);
@@ -301,6 +326,10 @@ void SavePicture(const FlowContext& context, std::unique_ptr<PageTask> task) {
     return;
   }
   sink.Drop();
+  if (JobStopped(*context.state, *job)) {
+    FinishTask(context, *job);
+    return;
+  }
   if (!sink.disk_failed()) {
     if (const auto pause = RetryPause(*context.state, *task, reply)) {
       RetryLater(context, std::move(task), *pause);
@@ -351,8 +380,12 @@ void QueueAlbumDownload(const FlowContext& context) {
   const int index = context.windows->SelectedIndex();
   if (index < 0 || index >= static_cast<int>(state.album_table.size())) return;
   if (!HaveDownloadRoot(context)) return;
-  const AlbumRecord& album = state.album_table[static_cast<std::size_t>(index)];
+  BeginRound(context);
+  QueueAlbum(context, state.album_table[static_cast<std::size_t>(index)]);
+}
 
+void QueueAlbum(const FlowContext& context, const AlbumRecord& album) {
+  ProgramState& state = *context.state;
   state.album_folder = JoinPath(state.download_root, SafePathComponent(album.caption));
   ResetPagesDone(state);
   FileSystem& files = DefaultFileSystem();
@@ -364,16 +397,13 @@ void QueueAlbumDownload(const FlowContext& context) {
   job->photo_count = AlbumNumberOf(album.photo_count);
   job->folder = state.album_folder;
   job->size_segment = state.size_segment;
+  job->stop_serial = state.stop_serial.load();
   if (!FolderIsBusy(job->folder)) files.RemoveLeftoverTemporaryFiles(job->folder);
   job->saved = SavedPictures::Parse(
       files.ReadFile(JoinPath(job->folder, kSavedPicturesFileName)).value_or(ByteArray()));
 
   const int pages = PageCount(job->photo_count, kPhotosPerPage);
   PagesTotal(state).store(pages);
-  // A new round of downloads counts its own failures and shows its own
-  // texts, even when they equal the last round's.
-  if (state.tasks_pending.load() == 0) state.failed_count.store(0);
-  state.status_shown.clear();
   MarkFolderBusy(job->folder, true);
   job->tasks_left.store(pages + 1);  // + 1 until every page is posted
   state.tasks_pending.fetch_add(pages);
@@ -396,6 +426,10 @@ void QueueAlbumDownload(const FlowContext& context) {
 void DownloadPage(const FlowContext& context, TaskValue task_value) {
   std::unique_ptr<PageTask> task(reinterpret_cast<PageTask*>(task_value));
   if (task == nullptr || task->job == nullptr) return;
+  if (JobStopped(*context.state, *task->job)) {
+    FinishTask(context, *task->job);
+    return;
+  }
   if (task->page > 0) {
     ListPage(context, std::move(task));
   } else {

@@ -54,6 +54,7 @@ struct AlbumJob {
   std::int32_t photo_count = 0;
   Text folder;
   Text size_segment;
+  std::uint64_t stop_serial = 0;  // the state's stop serial when queued
   SavedPictures saved;
   std::atomic<std::int32_t> tasks_left{0};  // this album's tasks not yet finished
   std::mutex mutex;                         // guards failed and record
@@ -89,6 +90,11 @@ void DownloadAlbum(const FlowContext& context, const Text& size_segment);
 // when no listed album is selected. Tasks the pool refuses (not running) are
 // freed.
 void QueueAlbumDownload(const FlowContext& context);
+
+// Queues `album` in state->size_segment as QueueAlbumDownload does with the
+// selected one, within the current round (see download_run.h: BeginRound
+// runs first).
+void QueueAlbum(const FlowContext& context, const AlbumRecord& album);
 
 // The number of pages of `page_size` pictures that hold `photo_count`
 // pictures; at least 1, also for 0 and negative counts.

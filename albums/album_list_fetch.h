@@ -37,6 +37,11 @@ ProfileValues FetchProfileValues(const Text& address, Text* cookie_jar, std::mut
 std::vector<AlbumRecord> FetchAlbumRecords(const Endpoints& endpoints, const Text& user_id,
                                            Text* cookie_jar, std::mutex* cookie_lock);
 
+// Page `page` (1-based) of the album list, kMaxAlbums albums a page, read as
+// FetchAlbumRecords reads the first one.
+std::vector<AlbumRecord> FetchAlbumListPage(const Endpoints& endpoints, const Text& user_id,
+                                            int page, Text* cookie_jar, std::mutex* cookie_lock);
+
 // A cover's bytes are taken up to this size; the transfer of a larger one
 // is stopped there and the album gets the placeholder.
 inline constexpr std::size_t kMaxCoverBytes = std::size_t{8} << 20;

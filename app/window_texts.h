@@ -19,6 +19,7 @@ inline constexpr char kMenuOperations[] = "\xB2\xD9\xD7\xF7";                   
 inline constexpr char kMenuStartAnalysis[] = "\xBF\xAA\xCA\xBC\xB7\xD6\xCE\xF6";  // 开始分析
 inline constexpr char kMenuViewDownloads[] = "\xB2\xE9\xBF\xB4\xCF\xC2\xD4\xD8";  // 查看下载
 inline constexpr char kMenuAboutAuthor[] = "\xB9\xD8\xD3\xDA\xD7\xF7\xD5\xDF";    // 关于作者
+inline constexpr char kMenuSignOut[] = "\xCD\xCB\xB3\xF6\xB5\xC7\xC2\xBC";          // 退出登录
 inline constexpr char kMenuHelp[] = "\xB0\xEF\xD6\xFA";                           // 帮助
 inline constexpr char kMenuUsageHelp[] = "\xCA\xB9\xD3\xC3\xB0\xEF\xD6\xFA";      // 使用帮助
 inline constexpr char kMenuFeedback[] = "\xCE\xCA\xCC\xE2\xB7\xB4\xC0\xA1";       // 问题反馈
@@ -31,6 +32,14 @@ inline constexpr char kMenuDownloadStandard[] =
     "\xCF\xC2\xD4\xD8\xD1\xA1\xD6\xD0_\xB1\xEA\xC7\xE5";  // 下载选中_标清
 inline constexpr char kMenuDownloadOriginal[] =
     "\xCF\xC2\xD4\xD8\xD1\xA1\xD6\xD0_\xD4\xAD\xBB\xAD";  // 下载选中_原画
+// The whole-account submenu of 操作 and 右键, its four sizes, and the stop.
+inline constexpr char kMenuAllAlbums[] =
+    "\xCF\xC2\xD4\xD8\xC8\xAB\xB2\xBF\xCF\xE0\xB2\xE1";       // 下载全部相册
+inline constexpr char kMenuSizeUltra[] = "\xB3\xAC\xC7\xE5";         // 超清
+inline constexpr char kMenuSizeHigh[] = "\xB8\xDF\xC7\xE5";          // 高清
+inline constexpr char kMenuSizeStandard[] = "\xB1\xEA\xC7\xE5";      // 标清
+inline constexpr char kMenuSizeOriginal[] = "\xD4\xAD\xBB\xAD";      // 原画
+inline constexpr char kMenuStopDownloads[] = "\xCD\xA3\xD6\xB9\xCF\xC2\xD4\xD8";  // 停止下载
 
 // Tool bar captions, one space before and after each.
 inline constexpr char kToolStartAnalysis[] = " \xBF\xAA\xCA\xBC\xB7\xD6\xCE\xF6 ";  // " 开始分析 "
@@ -53,6 +62,11 @@ inline constexpr char kInputBoxCancel[] = "\xC8\xA1\xCF\xFB(&C)";              /
 inline std::string InputBoxTitleOr(const std::string& title) {
   return title.empty() ? std::string(kInputBoxTitle) : title;
 }
+
+// The question 退出登录 asks first.
+inline constexpr char kSignOutQuestion[] =
+    "\xC8\xB7\xB6\xA8\xD2\xAA\xCD\xCB\xB3\xF6\xB5\xC7\xC2\xBC\xC2\xF0\xA3\xBF\xCD\xCB\xB3\xF6\xBA\xF3"
+    "\xD0\xE8\xD2\xAA\xD6\xD8\xD0\xC2\xC9\xA8\xC2\xEB\xB5\xC7\xC2\xBC\xA1\xA3";  // 确定要退出登录吗？退出后需要重新扫码登录。
 
 // Message box title and button captions.
 inline constexpr char kMessageBoxTitle[] = "\xD0\xC5\xCF\xA2\xA3\xBA";  // 信息：

@@ -126,7 +126,7 @@ void Win32WindowOps::OnCommand(int command) {
   if (command >= kToolCommandBase && command < kToolCommandBase + kToolButtonCount) {
     events_->OnToolButton(command - kToolCommandBase);
   } else if (command >= kMenuCommandBase &&
-             command <= kMenuCommandBase + static_cast<int>(MenuItem::kDownloadOriginal)) {
+             command <= kMenuCommandBase + static_cast<int>(MenuItem::kSignOut)) {
     events_->OnMenuItem(static_cast<MenuItem>(command - kMenuCommandBase));
   }
 }
@@ -202,7 +202,14 @@ void Win32WindowOps::DestroyWindow(WindowId window) {
 }
 
 void Win32WindowOps::SetVisible(WindowId window, bool visible) {
-  if (HWND handle = Handle(window)) ShowWindow(handle, visible ? SW_SHOW : SW_HIDE);
+  HWND handle = Handle(window);
+  if (handle == nullptr) return;
+  // Hiding the program's only visible window hands the foreground to another
+  // program, after which Windows would refuse it to the window shown next
+  // (the main window after sign-in). While the program still holds the
+  // foreground it keeps the right to take it back.
+  if (!visible && GetForegroundWindow() == handle) AllowSetForegroundWindow(GetCurrentProcessId());
+  ShowWindow(handle, visible ? SW_SHOW : SW_HIDE);
 }
 
 bool Win32WindowOps::IsVisible(WindowId window) const {
@@ -279,6 +286,10 @@ int Win32WindowOps::AppendItem(const Text& label, int picture_index) {
       SendMessageW(main_.album_view, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
 }
 
+void Win32WindowOps::SetTaskbarProgress(TaskbarProgress state, int done, int total) {
+  taskbar_.Show(main_.window, state, done, total);
+}
+
 int Win32WindowOps::SelectedIndex() const {
   if (main_.album_view == nullptr) return -1;
   return ListView_GetNextItem(main_.album_view, -1, LVNI_SELECTED);
@@ -288,6 +299,12 @@ void Win32WindowOps::SetDisabled(Control control, bool disabled) {
   if (main_.window == nullptr) return;
   if (control == Control::kAlbumView) {
     EnableWindow(main_.album_view, disabled ? FALSE : TRUE);
+    return;
+  }
+  if (control == Control::kStopCommand) {
+    EnableMenuItem(GetMenu(main_.window),
+                   kMenuCommandBase + static_cast<int>(MenuItem::kStopDownloads),
+                   MF_BYCOMMAND | (disabled ? MF_GRAYED : MF_ENABLED));
     return;
   }
   album_menu_enabled_ = !disabled;

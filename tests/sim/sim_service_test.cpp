@@ -226,6 +226,28 @@ TEST(SimSignIn, HostsRefuseVisitorsWithoutTheirSession) {
   }
 }
 
+TEST(SimSignIn, RevokedSessionsAreRefusedOthersStay) {
+  WeiboSim sim;
+  ASSERT_TRUE(sim.Start()) << sim.error();
+  const Endpoints& endpoints = sim.endpoints();
+  const std::string first = WeiboSim::CookieHeader(sim.SignedInCookies());
+  const std::string other_user = WeiboSim::CookieHeader(sim.SignedInCookies("1000000003"));
+  ASSERT_TRUE(Contains(Get(endpoints.main_host, "/", first).body, "$CONFIG['oid']"));
+
+  // By user through the control address, then all through the method.
+  EXPECT_EQ(testing::Post(endpoints.signon_host, "/sim/revoke?uid=" + sim.signin_uid()).body,
+            "revoked 1\n");
+  EXPECT_FALSE(Contains(Get(endpoints.main_host, "/", first).body, "$CONFIG['oid']"));
+  EXPECT_FALSE(
+      ParseObject(Get(endpoints.photo_host, "/albums/get_all?uid=1000000001&page=1&count=64", first)
+                      .body)["result"]
+          .toBool());
+  EXPECT_TRUE(Contains(Get(endpoints.main_host, "/", other_user).body, "$CONFIG['oid']"));
+  EXPECT_EQ(sim.Revoke(), 1);
+  EXPECT_FALSE(Contains(Get(endpoints.main_host, "/", other_user).body, "$CONFIG['oid']"));
+  EXPECT_EQ(sim.Revoke(), 0);
+}
+
 TEST(SimSignIn, ExpiredAndUnknownCodesAskForANewCode) {
   SimOptions options;
   WeiboSim sim(options);

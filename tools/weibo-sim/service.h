@@ -9,6 +9,7 @@
 #include <set>
 #include <vector>
 
+#include "tools/weibo-sim/rate_limiter.h"
 #include "tools/weibo-sim/data_set.h"
 #include "tools/weibo-sim/faults.h"
 #include "tools/weibo-sim/pictures.h"
@@ -37,6 +38,7 @@ struct ServiceState {
   PictureStore pictures;
   SignOn sign_on;
   FaultPlan faults;
+  RateLimiter limiter;
   RequestLog log;
   std::set<Text> picture_names;
 
@@ -74,6 +76,8 @@ void AddRoute(SimHttpServer& server, ServiceState& state, bool post, const char*
 // The routes of each role, and the 404 page that ends every port's table.
 void AddSignOnRoutes(SimHttpServer& server, ServiceState& state);
 void AddPhoneRoutes(SimHttpServer& server, ServiceState& state);
+// POST /sim/revoke[?uid=...]: ends sessions (SignOn::Revoke); answers how many.
+void AddRevokeRoute(SimHttpServer& server, ServiceState& state);
 void AddMainRoutes(SimHttpServer& server, ServiceState& state);
 void AddPhotoRoutes(SimHttpServer& server, ServiceState& state);
 void AddPictureRoutes(SimHttpServer& server, ServiceState& state);

@@ -250,4 +250,17 @@ CookieList SignOn::LatestSessionCookies() const {
           {kPhotoCookie, session.photo_sid}};
 }
 
+int SignOn::Revoke(const Text& uid) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  int ended = 0;
+  for (Session& session : sessions_) {
+    if (!uid.empty() && session.uid != uid) continue;
+    if (!session.main_active && !session.photo_active) continue;
+    session.main_active = false;
+    session.photo_active = false;
+    ++ended;
+  }
+  return ended;
+}
+
 }  // namespace weibo::sim

@@ -106,6 +106,10 @@ class SignOn {
   CookieList MintSession(const Text& uid);
   // The checked cookies of the latest session, whether complete or not.
   CookieList LatestSessionCookies() const;
+  // Ends the sessions of `uid` (every session when empty), as the service
+  // does when a sign-in expires: their cookies are no longer accepted.
+  // Returns how many sessions ended.
+  int Revoke(const Text& uid);
 
  private:
   struct QrEntry {

@@ -69,6 +69,9 @@ class WeiboSim {
   CookieList LatestSessionCookies() const;
   // The user whose session `cookies` hold for `role`, if they are valid.
   std::optional<Text> SignedInUser(const CookieList& cookies, Role role) const;
+  // Ends the sessions of `uid` (every session when empty); returns how many.
+  // The same as POST /sim/revoke[?uid=...] on the sign-on host.
+  int Revoke(const Text& uid = Text());
   // "name=value; name=value".
   static Text CookieHeader(const CookieList& cookies);
 
