@@ -79,7 +79,8 @@ TEST(SimFaults, EachKindAsAClientSeesIt) {
   SimOptions options;
   options.faults = {Rule("status:1:503@/albums/"), Rule("short@/large/"), Rule("reset@/mw690/"),
                     Rule("stall:1:600000@/sso/qrcode/check"), Rule("headers@/u/"),
-                    Rule("badjson@/sso/qrcode/image"), Rule("latency:1:20@/photos/")};
+                    Rule("badjson@/sso/qrcode/image"), Rule("latency:1:20@/photos/"),
+                    Rule("html@/thumb300/")};
   WeiboSim sim(options);
   ASSERT_TRUE(sim.Start()) << sim.error();
   const Endpoints& e = sim.endpoints();
@@ -110,6 +111,10 @@ TEST(SimFaults, EachKindAsAClientSeesIt) {
   bool parsed = true;
   testing::ParseObject(testing::JsonpBody(qr.body), &parsed);
   EXPECT_FALSE(parsed) << qr.body;
+
+  testing::Reply page = Get(pictures, "/thumb300/" + photo.pic_name);
+  EXPECT_EQ(page.status, 200);
+  EXPECT_EQ(page.body.rfind("<!DOCTYPE html>", 0), 0u) << page.body;
 
   EXPECT_EQ(Get(e.photo_host, "/photos/get_all?uid=1").status, 200);
   EXPECT_EQ(LastFault(sim, "/photos/get_all"), "latency");
@@ -224,6 +229,15 @@ TEST(SimSignIn, HostsRefuseVisitorsWithoutTheirSession) {
     EXPECT_FALSE(json["result"].toBool()) << cookies;
     EXPECT_EQ(Str(json["code"]), "A0001");
   }
+  // A revoked session is a visitor everywhere, also when revoked through the
+  // control address.
+  EXPECT_EQ(testing::Post(endpoints.signon_host, "/__sim/revoke").status, 200);
+  EXPECT_FALSE(Contains(Get(endpoints.main_host, "/", all).body, "$CONFIG['oid']"));
+  QJsonObject revoked = ParseObject(
+      Get(endpoints.photo_host, "/photos/get_all?uid=1000000001&album_id=1&page=1", all).body);
+  EXPECT_EQ(Str(revoked["msg"]), "请先登录");
+  EXPECT_EQ(sim.RevokeSessions(), 0);
+  EXPECT_TRUE(sim.SignedInUser(sim.SignedInCookies(), Role::kPhoto));  // a new one is fine
 }
 
 TEST(SimSignIn, ExpiredAndUnknownCodesAskForANewCode) {

@@ -37,7 +37,8 @@ Text UsageText() {
          "  --fault RULE         inject a fault, repeatable; RULE is\n"
          "                       KIND[:RATE[:VALUE]][@PATH_PREFIX] with KIND one of\n"
          "                       latency (VALUE ms), status (VALUE code, default 503),\n"
-         "                       reset, short, stall (VALUE ms), headers, badjson;\n"
+         "                       reset, short, stall (VALUE ms), headers, badjson,\n"
+         "                       html (200 with a sign-in page);\n"
          "                       e.g. status:0.1:503@/photos/  latency:1:50  reset@/large/\n"
          "  --log                print one line per request on standard error\n"
          "  --help               show this text\n";

@@ -241,6 +241,17 @@ CookieList SignOn::MintSession(const Text& uid) {
           {kPhotoCookie, session.photo_sid}};
 }
 
+int SignOn::RevokeSessions() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  int revoked = 0;
+  for (Session& session : sessions_) {
+    if (session.main_active || session.photo_active) ++revoked;
+    session.main_active = false;
+    session.photo_active = false;
+  }
+  return revoked;
+}
+
 CookieList SignOn::LatestSessionCookies() const {
   std::lock_guard<std::mutex> lock(mutex_);
   if (sessions_.empty()) return {};

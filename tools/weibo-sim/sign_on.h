@@ -106,6 +106,11 @@ class SignOn {
   CookieList MintSession(const Text& uid);
   // The checked cookies of the latest session, whether complete or not.
   CookieList LatestSessionCookies() const;
+  // Ends every session, as the service does when a sign-in expires or is
+  // revoked: their cookies are accepted by no host any more (the main host
+  // answers with the visitor page, the photo host with "请先登录"). Returns
+  // how many sessions were still active.
+  int RevokeSessions();
 
  private:
   struct QrEntry {

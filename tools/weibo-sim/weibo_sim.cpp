@@ -140,6 +140,8 @@ Text WeiboSim::PhoneUrl(const Text& qrid) const { return impl_->state.PhoneUrl(q
 
 CookieList WeiboSim::SignedInCookies(const Text& uid) { return impl_->state.sign_on.MintSession(uid); }
 
+int WeiboSim::RevokeSessions() { return impl_->state.sign_on.RevokeSessions(); }
+
 CookieList WeiboSim::LatestSessionCookies() const {
   return impl_->state.sign_on.LatestSessionCookies();
 }

@@ -67,6 +67,9 @@ class WeiboSim {
   CookieList SignedInCookies(const Text& uid = Text());
   // The checked cookies of the latest session (minted or signed in).
   CookieList LatestSessionCookies() const;
+  // Ends every session so far: their cookies are no longer signed in (also
+  // POST /__sim/revoke). Returns how many were active.
+  int RevokeSessions();
   // The user whose session `cookies` hold for `role`, if they are valid.
   std::optional<Text> SignedInUser(const CookieList& cookies, Role role) const;
   // "name=value; name=value".
