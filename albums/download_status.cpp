@@ -6,6 +6,7 @@
 #include <string>
 
 #include "albums/album_texts.h"
+#include "albums/download_ending.h"
 #include "albums/delayed_calls.h"
 
 namespace weibo {
@@ -19,16 +20,22 @@ std::int64_t NowMs() {
       .count();
 }
 
+// The text while downloads run: the count, or, once the sign-in has ended,
+// that it has (the count would hide it).
+Text RunningText(ProgramState& state) {
+  if (state.sign_in_ended.load()) return kSignInEndedText;
+  const std::int32_t saved = std::atomic_ref<std::int32_t>(state.saved_count).load();
+  return kSavedCountPrefix + std::to_string(saved) + kSavedCountSuffix;
+}
+
 // On the user-interface thread: shows the count, or the finishing text once
 // every queued task is done. A text equal to the one shown last is not set
 // again (an update and the final one may both be on their way).
 void ShowProgress(ProgramState& state, WindowOps& windows) {
   state.status_update_queued.store(false);
   state.status_shown_at_ms.store(NowMs());
-  const std::int32_t saved = std::atomic_ref<std::int32_t>(state.saved_count).load();
-  Text text = state.tasks_pending.load() == 0
-                  ? FinishingText(state.failed_count.load())
-                  : kSavedCountPrefix + std::to_string(saved) + kSavedCountSuffix;
+  Text text =
+      state.tasks_pending.load() == 0 ? FinishingText(EndingOf(state)) : RunningText(state);
   if (text == state.status_shown) return;
   state.status_shown = text;
   windows.SetStatusText(0, text);
@@ -36,10 +43,7 @@ void ShowProgress(ProgramState& state, WindowOps& windows) {
 
 }  // namespace
 
-Text FinishingText(std::int32_t failed) {
-  if (failed == 0) return kAllPagesDoneText;
-  return kFailedCountPrefix + std::to_string(failed) + kFailedCountSuffix;
-}
+Text FinishingText(std::int32_t failed) { return FinishingText(DownloadEnding{failed}); }
 
 void PostProgress(const FlowContext& context) {
   std::weak_ptr<ProgramState> weak = context.state;
