@@ -101,6 +101,20 @@ FolderCheck CheckFiles(const std::filesystem::path& root,
   return check;
 }
 
+// What a download from the simulated service works with: a folder, the
+// windows, and a state signed in to the service whose profile is its own.
+struct SimDownload {
+  explicit SimDownload(sim::WeiboSim& sim) : endpoints(sim.endpoints()), shell(temp.text()) {
+    state->cookie_jar = sim::WeiboSim::CookieHeader(sim.SignedInCookies());
+    state->profile_address = "http://" + endpoints.main_host + "/";
+  }
+  Endpoints endpoints;
+  TempFolder temp;
+  FakeShell shell;
+  RecordingWindowOps windows;
+  std::shared_ptr<ProgramState> state = std::make_shared<ProgramState>();
+};
+
 TEST(AlbumFaultsTest, EveryFaultAtOnceLeavesOnlyCompletePictures) {
   // Faults on the photo lists and on the pictures, none on the sign-in or
   // the album list, so that the download itself always starts.
@@ -114,18 +128,16 @@ TEST(AlbumFaultsTest, EveryFaultAtOnceLeavesOnlyCompletePictures) {
   }
   sim::WeiboSim sim(AlbumOptions(200, rules));
   ASSERT_TRUE(sim.Start()) << sim.error();
-  const Endpoints endpoints = sim.endpoints();
-  TempFolder temp;
-  FakeShell shell(temp.text());
-  RecordingWindowOps windows;
-  auto state = std::make_shared<ProgramState>();
+  SimDownload setup(sim);
+  const Endpoints& endpoints = setup.endpoints;
+  const TempFolder& temp = setup.temp;
+  RecordingWindowOps& windows = setup.windows;
+  std::shared_ptr<ProgramState>& state = setup.state;
   // Short pauses between retries keep the test quick; the retries are the
   // same as with the program's pauses.
   state->retry_pauses = {std::chrono::milliseconds(50), std::chrono::milliseconds(100),
                          std::chrono::milliseconds(200), std::chrono::milliseconds(400)};
-  state->cookie_jar = sim::WeiboSim::CookieHeader(sim.SignedInCookies());
-  state->profile_address = "http://" + endpoints.main_host + "/";
-  const FlowContext context{state, &windows, &shell, &endpoints};
+  const FlowContext context{state, &windows, &setup.shell, &endpoints};
   ASSERT_TRUE(ResolveProfile(context));
   ASSERT_EQ(state->album_table.size(), 1u);
   ASSERT_TRUE(StartDownloadWorkers(context));
@@ -172,18 +184,14 @@ TEST(AlbumFaultsTest, PagesForPicturesAndAnEndedSignInAreNeverTakenForSuccess) {
   // page with status 200; a picture is tried twice.
   sim::WeiboSim sim(AlbumOptions(100, {"html:0.3@/mw690/"}));
   ASSERT_TRUE(sim.Start()) << sim.error();
-  const Endpoints endpoints = sim.endpoints();
-  TempFolder temp;
-  FakeShell shell(temp.text());
-  RecordingWindowOps windows;
-  auto state = std::make_shared<ProgramState>();
+  SimDownload setup(sim);
+  RecordingWindowOps& windows = setup.windows;
+  std::shared_ptr<ProgramState>& state = setup.state;
   state->retry_pauses = {std::chrono::milliseconds(5)};
-  state->cookie_jar = sim::WeiboSim::CookieHeader(sim.SignedInCookies());
-  state->profile_address = "http://" + endpoints.main_host + "/";
   int ended = 0;
   FlowHooks hooks;
   hooks.sign_in_ended = [&ended](const FlowContext&) { ++ended; };
-  const FlowContext context{state, &windows, &shell, &endpoints, &hooks};
+  const FlowContext context{state, &windows, &setup.shell, &setup.endpoints, &hooks};
   ASSERT_TRUE(ResolveProfile(context));
   ASSERT_TRUE(StartDownloadWorkers(context));
   windows.SelectItem(0);
@@ -200,7 +208,7 @@ TEST(AlbumFaultsTest, PagesForPicturesAndAnEndedSignInAreNeverTakenForSuccess) {
 
   run();
   const auto expected = ExpectedFiles(sim);
-  const FolderCheck check = CheckFiles(temp.path(), expected);  // only whole pictures
+  const FolderCheck check = CheckFiles(setup.temp.path(), expected);  // only whole pictures
   const int failed = state->failed_count;
   EXPECT_GT(failed, 0);  // 0.3 squared of 100: some fail both tries
   EXPECT_EQ(check.pictures + failed, 100);
@@ -221,7 +229,7 @@ TEST(AlbumFaultsTest, PagesForPicturesAndAnEndedSignInAreNeverTakenForSuccess) {
   }
   EXPECT_GE(lists, 1);
   EXPECT_LE(lists, 4);  // four pages; none after a worker saw the reply
-  EXPECT_EQ(CheckFiles(temp.path(), expected).failed, failed + 4);  // + the four pages
+  EXPECT_EQ(CheckFiles(setup.temp.path(), expected).failed, failed + 4);  // + the four pages
   state->pool.Destroy();
   while (state->pool.LiveWorkers() > 0) std::this_thread::sleep_for(std::chrono::milliseconds(2));
 }
