@@ -484,11 +484,14 @@ void QueueAlbumDownload(const FlowContext& context) {
     if (state.pool.Post(reinterpret_cast<TaskValue>(task.get()))) {
       task.release();
     } else {
+      job->page_failed.store(true);  // not tried: the old list keeps its pictures
       job->tasks_left.fetch_sub(1);
       state.tasks_pending.fetch_sub(1);
     }
   }
-  if (job->tasks_left.fetch_sub(1) == 1) MarkFolderBusy(job->folder, false);
+  // The album's tasks may all have ended already (pictures saved before, or
+  // a folder that takes no files): then its files are written here.
+  if (job->tasks_left.fetch_sub(1) == 1) FinishAlbum(state, *job);
 }
 
 void DownloadPage(const FlowContext& context, TaskValue task_value) {
