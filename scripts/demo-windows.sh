@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# The Windows program (the x86_64 build of the shipped source) under Wine
+# The Windows program (the 32-bit build, as it ships) under Wine
 # against the simulated service, as scripts/demo.sh does for the Linux
 # program: builds weibo-sim (Linux, in BUILD_DIR, default build) and the
 # program with every host of the service at 127.0.0.1:PORT (in WIN_BUILD_DIR,
-# default build-win64-demo), starts the simulator with automatic QR
+# default build-win32-demo), starts the simulator with automatic QR
 # confirmation and then the program on the current display. Sign-in, the
 # album list and downloads (right-click an album) work as on Windows; the
 # pictures go beside the program, in WIN_BUILD_DIR/app/. The simulator stops
@@ -14,7 +14,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 port=${WEIBO_DEMO_PORT:-8960}
 build_dir=${BUILD_DIR:-build}
-win_build_dir=${WIN_BUILD_DIR:-build-win64-demo}
+arch=$(bash scripts/windows-test-arch.sh)  # i686, or x86_64 where 32-bit code cannot run
+triple=$arch-w64-mingw32
+win_build_dir=${WIN_BUILD_DIR:-build-win32-demo}
+if [ "$arch" = x86_64 ]; then win_build_dir=${WIN_BUILD_DIR:-build-win64-demo}; fi
 auto_confirm_ms=${WEIBO_DEMO_AUTO_CONFIRM_MS:-6000}
 host=127.0.0.1:$port
 if [ -z "${DISPLAY:-}" ]; then
@@ -29,9 +32,9 @@ if [ ! -f "$build_dir/build.ninja" ]; then
   cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fi
 cmake --build "$build_dir" --target weibo-sim
-bash scripts/build-windows-deps.sh x86_64-w64-mingw32 >/dev/null
+bash scripts/build-windows-deps.sh "$triple" >/dev/null
 cmake -S . -B "$win_build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DWEIBO_BUILD_TESTS=OFF \
-  -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/mingw-x86_64.cmake \
+  -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/toolchains/mingw-$arch.cmake" \
   -DWEIBO_SIGNON_HOST="$host" -DWEIBO_MAIN_HOST="$host" -DWEIBO_MAIN_DOMAIN=127.0.0.1 \
   -DWEIBO_PHOTO_HOST="$host" -DWEIBO_STATIC_HOST="$host" \
   -DWEIBO_AUTHOR_PROFILE_URL="http://$host/u/1000000005" \

@@ -8,9 +8,9 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
-#include <tuple>
 
 namespace weibo {
 namespace {
@@ -23,73 +23,29 @@ constexpr DWORD kRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WR
                                 INTERNET_FLAG_NO_AUTO_REDIRECT | INTERNET_FLAG_KEEP_CONNECTION;
 constexpr std::size_t kReadSize = 64 * 1024;
 
+// Enough connections per server for every worker that may reach one host at
+// once (five download and five lookup workers) and the user-interface
+// thread's own requests: WinINet's default (two per HTTP/1.1 server) would
+// keep the others waiting inside WinINet while their time limits run.
+constexpr DWORD kConnectionsPerServer = 16;
+
 struct HandleCloser {
   void operator()(void* handle) const { InternetCloseHandle(static_cast<HINTERNET>(handle)); }
 };
 using Handle = std::unique_ptr<void, HandleCloser>;
 
-// The Internet and connection handles of one thread, kept for its life so
-// that its exchanges with one server share a connection. Handles are keyed
-// by the proxy (root handles) and by proxy, host and port (connections).
-class ThreadHandles {
- public:
-  HINTERNET Connection(const TransportRequest& request) {
-    const std::string proxy = request.http_proxy ? *request.http_proxy : std::string();
-    auto key = std::make_tuple(proxy, request.host, request.port);
-    auto found = connections_.find(key);
-    if (found != connections_.end()) return found->second.get();
-    HINTERNET root = Root(proxy);
-    if (root == nullptr) return nullptr;
-    Handle connection(InternetConnectA(root, request.host.c_str(),
-                                       static_cast<INTERNET_PORT>(request.port), nullptr, nullptr,
-                                       INTERNET_SERVICE_HTTP, 0, 0));
-    if (connection == nullptr) return nullptr;
-    return connections_.emplace(key, std::move(connection)).first->second.get();
-  }
-
-  ~ThreadHandles() {
-    connections_.clear();  // connections before the roots they belong to
-    roots_.clear();
-  }
-
- private:
-  // A direct root handle for an empty `proxy`, else one whose plain-HTTP
-  // requests go through it. The agent is always sent as a header line, so the
-  // root's own agent text stays empty.
-  HINTERNET Root(const std::string& proxy) {
-    auto found = roots_.find(proxy);
-    if (found != roots_.end()) return found->second.get();
-    const std::string list = "http=" + proxy;
-    Handle root(proxy.empty()
-                    ? InternetOpenA("", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0)
-                    : InternetOpenA("", INTERNET_OPEN_TYPE_PROXY, list.c_str(), "", 0));
-    if (root == nullptr) return nullptr;
-    return roots_.emplace(proxy, std::move(root)).first->second.get();
-  }
-
-  std::map<std::string, Handle> roots_;
-  std::map<std::tuple<std::string, std::string, int>, Handle> connections_;
-};
-
-// The calling thread's handles, made on first use and closed when the thread
-// ends. They hang off a fiber-local slot whose callback runs at thread exit:
-// a thread_local object with a destructor is not safe in this runtime (its
-// storage can be gone before the destructor runs). Null when no slot can be
-// had.
-void WINAPI DeleteThreadHandles(void* handles) { delete static_cast<ThreadHandles*>(handles); }
-
-ThreadHandles* HandlesOfThisThread() {
-  static const DWORD slot = FlsAlloc(&DeleteThreadHandles);
-  if (slot == FLS_OUT_OF_INDEXES) return nullptr;
-  auto* handles = static_cast<ThreadHandles*>(FlsGetValue(slot));
-  if (handles == nullptr) {
-    handles = new ThreadHandles();
-    if (!FlsSetValue(slot, handles)) {
-      delete handles;
-      return nullptr;
-    }
-  }
-  return handles;
+// Raises WinINet's process-wide connection limits, once, before the first
+// root handle is opened.
+void RaiseConnectionLimits() {
+  static const bool raised = [] {
+    DWORD count = kConnectionsPerServer;
+    const bool per_1_1 = InternetSetOptionA(nullptr, INTERNET_OPTION_MAX_CONNS_PER_SERVER, &count,
+                                            sizeof count);
+    const bool per_1_0 = InternetSetOptionA(nullptr, INTERNET_OPTION_MAX_CONNS_PER_1_0_SERVER,
+                                            &count, sizeof count);
+    return per_1_1 && per_1_0;
+  }();
+  (void)raised;
 }
 
 // Percent-encodes the bytes a request target may not carry raw (controls,
@@ -295,7 +251,38 @@ void Run(HINTERNET handle, const TransportRequest& request, const TransportLimit
 
 }  // namespace
 
-WinInetTransport::WinInetTransport(TransportLimits limits) : limits_(limits) {}
+// The transport's root handles: one direct, and one per HTTP proxy whose
+// plain-HTTP requests go through it. They stay open for the transport's life,
+// so that WinINet keeps its connections to each server between exchanges, and
+// are closed when the transport is destroyed, after its last exchange.
+class WinInetTransport::Roots {
+ public:
+  // The root handle for an empty `proxy` (direct) or for that proxy, opened
+  // on first use; null when WinINet has none to give. The agent is always
+  // sent as a header line, so the root's own agent text stays empty.
+  HINTERNET Root(const std::string& proxy) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto found = roots_.find(proxy);
+    if (found != roots_.end()) return found->second.get();
+    const std::string list = "http=" + proxy;
+    Handle root(proxy.empty()
+                    ? InternetOpenA("", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0)
+                    : InternetOpenA("", INTERNET_OPEN_TYPE_PROXY, list.c_str(), "", 0));
+    if (root == nullptr) return nullptr;
+    return roots_.emplace(proxy, std::move(root)).first->second.get();
+  }
+
+ private:
+  std::mutex mutex_;
+  std::map<std::string, Handle> roots_;
+};
+
+WinInetTransport::WinInetTransport(TransportLimits limits)
+    : limits_(limits), roots_(std::make_unique<Roots>()) {
+  RaiseConnectionLimits();
+}
+
+WinInetTransport::~WinInetTransport() = default;
 
 TransportReply WinInetTransport::Exchange(const TransportRequest& request) {
   TransportReply reply;
@@ -304,12 +291,17 @@ TransportReply WinInetTransport::Exchange(const TransportRequest& request) {
     return reply;
   }
   if (request.post && request.body.size() > 0xFFFFFFFFu) return reply;
-  ThreadHandles* handles = HandlesOfThisThread();
-  HINTERNET connection = handles == nullptr ? nullptr : handles->Connection(request);
+  HINTERNET root = roots_->Root(request.http_proxy ? *request.http_proxy : std::string());
+  if (root == nullptr) return reply;
+  // The connection and request handles are this exchange's own and are
+  // closed when it returns, the request before its connection.
+  Handle connection(InternetConnectA(root, request.host.c_str(),
+                                     static_cast<INTERNET_PORT>(request.port), nullptr, nullptr,
+                                     INTERNET_SERVICE_HTTP, 0, 0));
   if (connection == nullptr) return reply;
   const DWORD flags = kRequestFlags | (request.secure ? INTERNET_FLAG_SECURE : 0);
   const std::string target = EscapeTarget(request.path.empty() ? Text("/") : request.path);
-  Handle handle(HttpOpenRequestA(connection, request.post ? "POST" : "GET", target.c_str(),
+  Handle handle(HttpOpenRequestA(connection.get(), request.post ? "POST" : "GET", target.c_str(),
                                  "HTTP/1.1", nullptr, nullptr, flags, 0));
   if (handle == nullptr) return reply;
   SetTimeouts(handle.get(), limits_);

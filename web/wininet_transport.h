@@ -1,8 +1,10 @@
 // HttpTransport on WinINet. HTTP/1.1 (also over TLS), certificates and host
 // names verified, no automatic redirects (HttpRequest follows them itself),
 // no cookie store, no cache, no user interface, no automatic authentication.
-// Each thread keeps its own Internet and connection handles for its life, so
-// consecutive exchanges of one thread with one server reuse the connection.
+// The transport keeps its root handles open for its life, so WinINet reuses
+// its connections to a server between exchanges; each exchange opens and
+// closes its own connection and request handles. Up to 16 connections per
+// server (HTTP/1.1 and 1.0) are allowed for the whole process.
 //
 // WinINet composes part of the request itself: it puts Host first and adds
 // Content-Length to a POST and "Connection: Keep-Alive" and
@@ -11,6 +13,8 @@
 // when it has one).
 #pragma once
 
+#include <memory>
+
 #include "web/http_transport.h"
 
 namespace weibo {
@@ -18,13 +22,16 @@ namespace weibo {
 class WinInetTransport : public HttpTransport {
  public:
   explicit WinInetTransport(TransportLimits limits = TransportLimits());
+  // Closes the root handles. No exchange may still be running.
+  ~WinInetTransport() override;
 
-  // Thread-safe: the object holds only its limits; every thread uses its own
-  // handles.
+  // Thread-safe: exchanges share only the root handles, behind a lock.
   TransportReply Exchange(const TransportRequest& request) override;
 
  private:
+  class Roots;
   TransportLimits limits_;
+  std::unique_ptr<Roots> roots_;
 };
 
 }  // namespace weibo

@@ -2,6 +2,7 @@
 
 #include "app/win32/windows_api.h"
 #include <commctrl.h>
+#include <objbase.h>
 
 namespace weibo {
 
@@ -13,6 +14,10 @@ void StartWin32Ui() {
   controls.dwSize = sizeof(controls);
   controls.dwICC = ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES;
   InitCommonControlsEx(&controls);
+  // The shell calls (ShellExecuteW, SHOpenFolderAndSelectItems) may hand
+  // their work to COM objects: the thread is a single-threaded apartment for
+  // the process's life.
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
 }
 
 }  // namespace weibo

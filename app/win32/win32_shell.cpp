@@ -65,8 +65,12 @@ bool Win32Shell::IsWebAddress(const Text& address) {
 
 bool Win32Shell::OpenAddress(const Text& address) {
   if (!IsWebAddress(address)) return false;
+  // The browser may be started through COM: the thread must be in an
+  // apartment (StartWin32Ui makes the user-interface thread one for good).
+  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
   const auto result = reinterpret_cast<INT_PTR>(ShellExecuteW(
       nullptr, L"open", Wide(TrimSpaces(address)).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+  if (SUCCEEDED(com)) CoUninitialize();
   return result > 32;
 }
 

@@ -202,7 +202,14 @@ void Win32WindowOps::DestroyWindow(WindowId window) {
 }
 
 void Win32WindowOps::SetVisible(WindowId window, bool visible) {
-  if (HWND handle = Handle(window)) ShowWindow(handle, visible ? SW_SHOW : SW_HIDE);
+  HWND handle = Handle(window);
+  if (handle == nullptr) return;
+  // Hiding the program's only visible window hands the foreground to another
+  // program, after which Windows would refuse it to the window shown next
+  // (the main window after sign-in). While the program still holds the
+  // foreground it keeps the right to take it back.
+  if (!visible && GetForegroundWindow() == handle) AllowSetForegroundWindow(GetCurrentProcessId());
+  ShowWindow(handle, visible ? SW_SHOW : SW_HIDE);
 }
 
 bool Win32WindowOps::IsVisible(WindowId window) const {

@@ -4,6 +4,7 @@
 // from other threads, and the shell. Runs under Wine on a virtual display.
 #include "app/win32/windows_api.h"
 #include <commctrl.h>
+#include <objbase.h>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -264,6 +265,23 @@ TEST_F(Win32WindowsTest, MainWindowGeometryMenusAcceleratorsAndToolBar) {
   }
   EXPECT_THAT(table, ElementsAre(std::pair('F', 0), std::pair('E', 1), std::pair('I', 2),
                                  std::pair('H', 3), std::pair('M', 4)));
+}
+
+// After sign-in the sign-in window is hidden and the main window shown: the
+// main window must end up in front with the keyboard focus. (Wine grants the
+// foreground freely; Windows refuses it to a program that gave it away.) The
+// shell's calls find the thread in a single-threaded COM apartment.
+TEST_F(Win32WindowsTest, MainWindowTakesTheForegroundFromSignInAndComIsReady) {
+  ops_->LoadWindow(WindowId::kSignIn);
+  ops_->ProcessPendingMessages();
+  ops_->SetVisible(WindowId::kSignIn, false);
+  ops_->LoadWindow(WindowId::kMain);
+  ops_->ProcessPendingMessages();
+  HWND main = ops_->Handle(WindowId::kMain);
+  EXPECT_EQ(GetForegroundWindow(), main);
+  HWND focus = GetFocus();
+  EXPECT_TRUE(focus == main || IsChild(main, focus));
+  EXPECT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), RPC_E_CHANGED_MODE);
 }
 
 TEST_F(Win32WindowsTest, EventsReachTheSinkThroughKeysButtonsAndClicks) {

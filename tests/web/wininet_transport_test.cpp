@@ -4,6 +4,7 @@
 // sees fit), so requests are compared by the lines the tool composes: those
 // must go out byte for byte and in order, with nothing else added.
 #include <windows.h>
+#include <wininet.h>
 
 #include <gtest/gtest.h>
 
@@ -299,6 +300,18 @@ TEST_F(WinInetTest, OneThreadReusesItsConnection) {
   EXPECT_EQ(server_.Connections(), 1);
   std::thread other([&] { EXPECT_EQ(HttpRequestVia(transport_, server_.Url("/q")), "pic3"); });
   other.join();
+}
+
+// Five download and five lookup workers may reach one host at once; none may
+// wait inside WinINet for a connection while its time limit runs.
+TEST_F(WinInetTest, ConnectionLimitsCoverEveryWorker) {
+  for (DWORD option : {INTERNET_OPTION_MAX_CONNS_PER_SERVER,
+                       INTERNET_OPTION_MAX_CONNS_PER_1_0_SERVER}) {
+    DWORD count = 0;
+    DWORD size = sizeof count;
+    ASSERT_TRUE(InternetQueryOptionA(nullptr, option, &count, &size));
+    EXPECT_GE(count, 10u) << "option " << option;
+  }
 }
 
 TEST_F(WinInetTest, StalledServerIsAbandoned) {
