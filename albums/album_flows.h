@@ -5,7 +5,7 @@
 
 namespace weibo {
 
-// Sets the hooks resolve_profile, ask_for_profile, show_downloads,
+// Sets the hooks resolve_profile, check_kept_session, ask_for_profile, show_downloads,
 // download_album and download_page of `hooks` to the flows of this folder;
 // leaves the others alone.
 void InstallAlbumFlows(FlowHooks* hooks);

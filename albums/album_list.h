@@ -42,6 +42,11 @@ using LookupDone = std::function<void(bool found)>;
 // overtaken.
 std::uint64_t StartProfileLookup(const FlowContext& context, LookupDone done = {});
 
+// StartProfileLookup for a sign-in kept from an earlier run: a page without
+// the user's values shows no message (the caller goes back to the sign-in);
+// `done` runs with false then.
+std::uint64_t StartQuietProfileLookup(const FlowContext& context, LookupDone done);
+
 // StartProfileLookup, then handles the window events (ProcessPendingMessages,
 // which runs the calls posted to the user-interface thread) until the lookup
 // has ended. True when the user was found and listed; false when not, or

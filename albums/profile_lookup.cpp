@@ -33,6 +33,7 @@ struct Lookup {
   const Endpoints* endpoints = nullptr;
   Text profile_address;
   LookupDone done;
+  bool quiet = false;  // no message for a page without the user's values
   AlbumListing listing;
   std::atomic<std::size_t> covers_left = 0;
 };
@@ -54,7 +55,7 @@ void PostToUi(const LookupPtr& lookup, void (*step)(const LookupPtr&)) {
 // User-interface thread: the page lacked the user's values.
 void ReportProfileMissing(const LookupPtr& lookup) {
   if (StateIfLatest(*lookup) == nullptr) return;
-  lookup->windows->MessageBox(kProfileMissingText, kProfileMissingTitle, kMbOk);
+  if (!lookup->quiet) lookup->windows->MessageBox(kProfileMissingText, kProfileMissingTitle, kMbOk);
   if (lookup->done) lookup->done(false);
 }
 
@@ -111,11 +112,10 @@ void FindUser(const LookupPtr& lookup) {
   PostToUi(lookup, FetchCovers);
 }
 
-}  // namespace
-
-std::uint64_t StartProfileLookup(const FlowContext& context, LookupDone done) {
+std::uint64_t StartLookup(const FlowContext& context, LookupDone done, bool quiet) {
   ProgramState& state = *context.state;
   auto lookup = std::make_shared<Lookup>();
+  lookup->quiet = quiet;
   lookup->serial = state.lookup_serial.fetch_add(1) + 1;  // overtakes any running lookup
   lookup->state = context.state;
   lookup->windows = context.windows;
@@ -126,6 +126,16 @@ std::uint64_t StartProfileLookup(const FlowContext& context, LookupDone done) {
   StartCallPool(state.lookup_pool, kLookupWorkers);
   PostCall(state.lookup_pool, [lookup] { FindUser(lookup); });
   return lookup->serial;
+}
+
+}  // namespace
+
+std::uint64_t StartProfileLookup(const FlowContext& context, LookupDone done) {
+  return StartLookup(context, std::move(done), false);
+}
+
+std::uint64_t StartQuietProfileLookup(const FlowContext& context, LookupDone done) {
+  return StartLookup(context, std::move(done), true);
 }
 
 bool ResolveProfile(const FlowContext& context) {

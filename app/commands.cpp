@@ -85,6 +85,9 @@ void Program::OnMenuItem(MenuItem item) {
     case MenuItem::kDownloadOriginal:
       download(kSegmentOriginal);
       break;
+    case MenuItem::kSignOut:
+      SignOut();
+      break;
   }
 }
 

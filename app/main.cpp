@@ -6,9 +6,11 @@
 #include "app/qt/qt_runtime.h"
 #include "app/qt/qt_shell.h"
 #include "app/qt/qt_window_ops.h"
+#include "app/qt/session_store_keychain.h"
 #include "build_endpoints.h"
 #include "signin/qr_sign_in.h"
 #include "support/reencode_image.h"
+#include "support/session_store_file_posix.h"
 
 namespace {
 
@@ -30,11 +32,14 @@ int main(int argc, char** argv) {
   weibo::QtRuntime runtime(argc, argv);
   weibo::QtWindowOps windows;
   weibo::QtShell shell;
+  weibo::FileSessionStore session_file(weibo::DefaultStateFolder());
+  weibo::KeychainSessionStore session_store(&session_file);
 
   weibo::ProgramParts parts;
   parts.windows = &windows;
   parts.shell = &shell;
   parts.endpoints = BuildEndpoints();
+  parts.session_store = &session_store;
   parts.start_imaging = [] { return weibo::StartImageCodecs(); };
   parts.run_message_loop = [&runtime] { return runtime.RunMessageLoop(); };
   parts.flows.qr_sign_in = weibo::QrSignIn;

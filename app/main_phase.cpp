@@ -13,11 +13,19 @@ void Program::StartMainPhase() {
   StartDownloadPool();
   // The progress lock is a std::mutex, ready since CreateProgramState.
   state_->profile_address = "http://" + parts_.endpoints.main_host + "/";
+  if (checking_kept_session_ && parts_.flows.check_kept_session) {
+    parts_.flows.check_kept_session(Context(),
+                                    [this](bool accepted) { KeptSessionChecked(accepted); });
+    return;
+  }
+  // Without a check, a kept session counts as accepted.
+  checking_kept_session_ = false;
+  KeepSession();
   if (parts_.flows.resolve_profile) parts_.flows.resolve_profile(Context());
 }
 
 void Program::StartDownloadPool() {
-  if (!parts_.flows.download_page) return;
+  if (!parts_.flows.download_page || state_->pool.IsRunning() != 0) return;
   // Each task holds the state for as long as it runs; the pool, which lives
   // in the state, keeps only a weak reference so that it does not keep the
   // state alive after the exit hook.

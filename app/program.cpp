@@ -18,7 +18,9 @@ void RunExitHook() {
 
 }  // namespace
 
-Program::Program(ProgramParts parts) : parts_(std::move(parts)) {}
+Program::Program(ProgramParts parts) : parts_(std::move(parts)) {
+  parts_.flows.sign_in_ended = [this](const FlowContext&) { SignInEnded(); };
+}
 
 Program::~Program() {
   if (exit_hook_owner == this) exit_hook_owner = nullptr;
@@ -29,7 +31,7 @@ void Program::StartProgram() {
   CreateProgramState();
   RegisterExitHook();
   StartImaging();
-  parts_.windows->LoadWindow(WindowId::kSignIn);
+  parts_.windows->LoadWindow(TakeKeptSession() ? WindowId::kMain : WindowId::kSignIn);
   const int exit_code = parts_.run_message_loop ? parts_.run_message_loop() : 0;
   EndProgram(exit_code);
 }

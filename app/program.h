@@ -17,6 +17,7 @@
 #include "flow/program_state.h"
 #include "flow/shell.h"
 #include "flow/window_ops.h"
+#include "support/session_store.h"
 #include "web/endpoints.h"
 
 namespace weibo {
@@ -33,7 +34,11 @@ struct ProgramParts {
   WindowOps* windows = nullptr;  // required; outlives the Program
   Shell* shell = nullptr;        // required; outlives the Program
   Endpoints endpoints;
+  // Its sign_in_ended is replaced by the Program's own handler.
   FlowHooks flows;
+  // Keeps the service's cookies between runs; null keeps nothing. Outlives
+  // the Program.
+  SessionStore* session_store = nullptr;
   // Starts the image layer once; true when it is ready. May be empty.
   std::function<bool()> start_imaging;
   // Runs the event loop on this thread and returns its exit code when the
@@ -54,8 +59,9 @@ class Program : public WindowEvents {
   Program& operator=(const Program&) = delete;
 
   // The process entry sequence: creates the state, registers the exit hook,
-  // starts the image layer, loads the sign-in window and runs the event
-  // loop. Ends the program through EndProgram when the loop returns.
+  // starts the image layer, loads the sign-in window (the main window when a
+  // session is kept from an earlier run) and runs the event loop. Ends the
+  // program through EndProgram when the loop returns.
   [[noreturn]] void StartProgram();
 
   // Creates the process-wide state in its initial, empty form.
@@ -84,11 +90,30 @@ class Program : public WindowEvents {
   void OpenInBrowser(const Text& address);
 
   // The main window's first activation: destroys the sign-in window, starts
-  // the download pool and shows the signed-in user's own albums. Runs once.
+  // the download pool, keeps the session of a QR sign-in for the next run
+  // and shows the signed-in user's own albums. With a kept session instead,
+  // that first lookup checks it: accepted, it is kept afresh; refused, it is
+  // removed and the sign-in starts (ReturnToSignIn). Runs once per sign-in.
   void StartMainPhase();
   // The main window's closing handler: stops the pool and ends the program
   // with code 0.
   void MainClosing();
+
+  // Puts a kept session, if one can be read, into the cookie jar and marks
+  // the coming main phase as checking it. False when none was kept.
+  bool TakeKeptSession();
+  // Command 退出登录: asks Yes/No; on Yes removes the kept session and goes
+  // back to the sign-in window (ReturnToSignIn).
+  void SignOut();
+  // The service has ended the sign-in in the middle of the run: removes the
+  // kept session and goes back to the sign-in window without asking. Does
+  // nothing outside the main phase.
+  void SignInEnded();
+  // Stops the downloads, drops any lookup on its way, empties the cookie jar
+  // and the current user (id, nickname, albums, title), hides and destroys
+  // the main window and loads the sign-in window, whose first activation
+  // shows a fresh QR code. The next sign-in starts a new main phase.
+  void ReturnToSignIn();
 
   // The process-wide state; null before CreateProgramState and after the
   // exit hook.
@@ -107,11 +132,16 @@ class Program : public WindowEvents {
   FlowContext Context() const;
   void RegisterExitHook();
   void StartDownloadPool();
+  void KeepSession();
+  void ForgetSession();
+  void KeptSessionChecked(bool accepted);
 
   ProgramParts parts_;
   std::shared_ptr<ProgramState> state_;
   int exit_hook_runs_ = 0;
   bool main_phase_started_ = false;
+  // The current main phase began with a kept session not yet checked.
+  bool checking_kept_session_ = false;
 };
 
 }  // namespace weibo

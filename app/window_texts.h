@@ -17,6 +17,7 @@ inline constexpr char kMenuOperations[] = "\xB2\xD9\xD7\xF7";                   
 inline constexpr char kMenuStartAnalysis[] = "\xBF\xAA\xCA\xBC\xB7\xD6\xCE\xF6";  // 开始分析
 inline constexpr char kMenuViewDownloads[] = "\xB2\xE9\xBF\xB4\xCF\xC2\xD4\xD8";  // 查看下载
 inline constexpr char kMenuAboutAuthor[] = "\xB9\xD8\xD3\xDA\xD7\xF7\xD5\xDF";    // 关于作者
+inline constexpr char kMenuSignOut[] = "\xCD\xCB\xB3\xF6\xB5\xC7\xC2\xBC";          // 退出登录
 inline constexpr char kMenuHelp[] = "\xB0\xEF\xD6\xFA";                           // 帮助
 inline constexpr char kMenuUsageHelp[] = "\xCA\xB9\xD3\xC3\xB0\xEF\xD6\xFA";      // 使用帮助
 inline constexpr char kMenuFeedback[] = "\xCE\xCA\xCC\xE2\xB7\xB4\xC0\xA1";       // 问题反馈
@@ -45,6 +46,11 @@ inline constexpr char kStatusInitial[] =
 inline constexpr char kInputBoxTitle[] = "\xC7\xEB\xCA\xE4\xC8\xEB\xA3\xBA";   // 请输入：
 inline constexpr char kInputBoxOk[] = "\xC8\xB7\xC8\xCF\xCA\xE4\xC8\xEB(&O)";  // 确认输入(&O)
 inline constexpr char kInputBoxCancel[] = "\xC8\xA1\xCF\xFB(&C)";              // 取消(&C)
+
+// The question 退出登录 asks first.
+inline constexpr char kSignOutQuestion[] =
+    "\xC8\xB7\xB6\xA8\xD2\xAA\xCD\xCB\xB3\xF6\xB5\xC7\xC2\xBC\xC2\xF0\xA3\xBF\xCD\xCB\xB3\xF6\xBA\xF3"
+    "\xD0\xE8\xD2\xAA\xD6\xD8\xD0\xC2\xC9\xA8\xC2\xEB\xB5\xC7\xC2\xBC\xA1\xA3";  // 确定要退出登录吗？退出后需要重新扫码登录。
 
 // Message box title and button captions.
 inline constexpr char kMessageBoxTitle[] = "\xD0\xC5\xCF\xA2\xA3\xBA";  // 信息：

@@ -38,6 +38,13 @@ struct FlowHooks {
   // user's albums (or the message that no user was found) follow from the
   // event loop.
   std::function<void(const FlowContext&)> resolve_profile;
+  // The first lookup of a main phase that began with a session kept from an
+  // earlier run: resolve_profile without the message for a page that lacks
+  // the user's values. `accepted` runs on the user-interface thread when the
+  // lookup ends: true once the user's albums are shown, false when the reply
+  // did not name the user. It does not run for a lookup a newer one overtook.
+  std::function<void(const FlowContext&, std::function<void(bool accepted)> accepted)>
+      check_kept_session;
   // Command 开始分析: asks for a profile address and resolves it.
   std::function<void(const FlowContext&)> ask_for_profile;
   // Command 查看下载: shows the current user's download folder.
@@ -53,6 +60,7 @@ struct FlowHooks {
   std::function<void(const FlowContext&)> stop_downloads;
   // Runs on the user-interface thread once a reply has shown that the service
   // no longer accepts the sign-in; the downloads have stopped asking by then.
+  // The Program sets it to its own handler (Program::SignInEnded).
   std::function<void(const FlowContext&)> sign_in_ended;
 };
 

@@ -33,6 +33,7 @@ enum class MenuItem {
   kDownloadHigh,      // 右键 / 下载选中_高清
   kDownloadStandard,  // 右键 / 下载选中_标清
   kDownloadOriginal,  // 右键 / 下载选中_原画 (shows "Ctrl+D", has no shortcut)
+  kSignOut,           // 操作 / 退出登录, the last item, after a separator
 };
 
 // What SetDisabled can grey out.

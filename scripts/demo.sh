@@ -43,5 +43,9 @@ for _ in $(seq 1 100); do
   sleep 0.1
 done
 
-# The tool saves downloads beside its executable, in the build folder.
-"$build_dir/app/weibo-album-downloader"
+# The tool saves downloads beside its executable, in the build folder. The
+# demo's session (the simulator's cookies) is kept in the build folder too,
+# never in your own keyring or state folder; the simulator forgets its
+# sessions when it stops, so the next demo signs in by QR code again.
+XDG_STATE_HOME="$(cd "$build_dir" && pwd)/state" DBUS_SESSION_BUS_ADDRESS= \
+  "$build_dir/app/weibo-album-downloader"

@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config git
   qt6-base-dev libcurl4-openssl-dev libjson-c-dev libicu-dev
+  # the kept session in the keyring, and a keyring of its own for its test
+  qtkeychain-qt6-dev gnome-keyring dbus-daemon dbus-bin
   libgtest-dev libgmock-dev
   libcpp-httplib-dev libqrencode-dev
   xvfb xauth fonts-wqy-microhei curl ca-certificates

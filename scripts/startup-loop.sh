@@ -39,8 +39,12 @@ done
 export QT_QPA_PLATFORM=xcb
 failures=0
 start=$SECONDS
+# Each run starts without a kept session, so that each one signs in by QR
+# code; nothing is kept in the user's own keyring or state folder.
+export XDG_STATE_HOME="$(pwd)/$logs/state" DBUS_SESSION_BUS_ADDRESS=
 for run in $(seq 1 "$runs"); do
   log="$logs/run-$run.log"
+  rm -rf "$XDG_STATE_HOME"
   "$app" >"$log" 2>&1 &
   app_pid=$!
   closed=yes

@@ -156,6 +156,8 @@ void MainWindow::BuildMenus() {
           QKeySequence(Qt::CTRL | Qt::Key_E));
   AddItem(operations, MenuItem::kAboutAuthor, kMenuAboutAuthor, "Ctrl+I",
           QKeySequence(Qt::CTRL | Qt::Key_I));
+  operations->addSeparator();
+  AddItem(operations, MenuItem::kSignOut, kMenuSignOut, nullptr, QKeySequence());
   QMenu* help = menuBar()->addMenu(GbkToQString(kMenuHelp));
   AddItem(help, MenuItem::kUsageHelp, kMenuUsageHelp, "Ctrl+H", QKeySequence(Qt::CTRL | Qt::Key_H));
   AddItem(help, MenuItem::kFeedback, kMenuFeedback, "Ctrl+M", QKeySequence(Qt::CTRL | Qt::Key_M));

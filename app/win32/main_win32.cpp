@@ -11,6 +11,7 @@
 #include "build_endpoints.h"
 #include "signin/qr_sign_in.h"
 #include "support/reencode_image.h"
+#include "support/session_store_dpapi.h"
 
 namespace {
 
@@ -32,11 +33,14 @@ int main() {
   weibo::StartWin32Ui();
   weibo::Win32WindowOps windows;
   weibo::Win32Shell shell;
+  weibo::DpapiSessionStore session_store(weibo::DefaultSessionFolder(),
+                                         weibo::ProgramSessionEntropy());
 
   weibo::ProgramParts parts;
   parts.windows = &windows;
   parts.shell = &shell;
   parts.endpoints = BuildEndpoints();
+  parts.session_store = &session_store;
   parts.start_imaging = [] { return weibo::StartImageCodecs(); };
   parts.run_message_loop = [&windows] { return windows.RunMessageLoop(); };
   parts.flows.qr_sign_in = weibo::QrSignIn;

@@ -126,7 +126,7 @@ void Win32WindowOps::OnCommand(int command) {
   if (command >= kToolCommandBase && command < kToolCommandBase + kToolButtonCount) {
     events_->OnToolButton(command - kToolCommandBase);
   } else if (command >= kMenuCommandBase &&
-             command <= kMenuCommandBase + static_cast<int>(MenuItem::kDownloadOriginal)) {
+             command <= kMenuCommandBase + static_cast<int>(MenuItem::kSignOut)) {
     events_->OnMenuItem(static_cast<MenuItem>(command - kMenuCommandBase));
   }
 }

@@ -140,6 +140,8 @@ HMENU BuildMenuBar() {
   AddMenuItem(operations, MenuItem::kStartAnalysis, kMenuStartAnalysis, L"Ctrl+F");
   AddMenuItem(operations, MenuItem::kViewDownloads, kMenuViewDownloads, L"Ctrl+E");
   AddMenuItem(operations, MenuItem::kAboutAuthor, kMenuAboutAuthor, L"Ctrl+I");
+  AppendMenuW(operations, MF_SEPARATOR, 0, nullptr);
+  AddMenuItem(operations, MenuItem::kSignOut, kMenuSignOut, nullptr);
   HMENU help = CreatePopupMenu();
   AddMenuItem(help, MenuItem::kUsageHelp, kMenuUsageHelp, L"Ctrl+H");
   AddMenuItem(help, MenuItem::kFeedback, kMenuFeedback, L"Ctrl+M");

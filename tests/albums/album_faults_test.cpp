@@ -217,7 +217,7 @@ TEST(AlbumFaultsTest, PagesForPicturesAndAnEndedSignInAreNeverTakenForSuccess) {
 
   // The service ends the sign-in: the list answers "请先登录", the pages stop,
   // and the list of failed pictures stays.
-  sim.RevokeSessions();
+  sim.Revoke();
   sim.ClearRequests();
   run();
   EXPECT_TRUE(windows.StatusText().starts_with(kSignInEndedText)) << windows.StatusText();

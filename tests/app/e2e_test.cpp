@@ -14,6 +14,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <future>
 #include <thread>
 
@@ -24,6 +25,7 @@
 #include "app/qt/qt_window_ops.h"
 #include "qt_test_support.h"
 #include "signin/qr_sign_in.h"
+#include "support/session_store_file_posix.h"
 #include "tests/common/loopback_server.h"
 #include "tests/common/test_support.h"
 #include "tools/weibo-sim/weibo_sim.h"
@@ -41,6 +43,51 @@ int CountFiles(const QString& folder) {
   return count;
 }
 
+// One run of the program on the real windows against `service`, keeping
+// the session in `store` (may be null) and downloads in `downloads`.
+class ProgramRun {
+ public:
+  ProgramRun(const sim::WeiboSim& service, SessionStore* store, const Text& downloads)
+      : shell_(downloads) {
+    ProgramParts parts;
+    parts.windows = &windows_;
+    parts.shell = &shell_;
+    parts.endpoints = service.endpoints();
+    parts.session_store = store;
+    parts.flows.qr_sign_in = [](const FlowContext& context) {
+      QrSignInPaced(context, SignInPacing{20, 50});
+    };
+    InstallAlbumFlows(&parts.flows);
+    parts.end_process = [](int code) {
+      std::fprintf(stderr, "the program ended with %d\n", code);
+      std::abort();
+    };
+    program_ = std::make_unique<Program>(std::move(parts));
+    windows_.SetEventSink(program_.get());
+    program_->CreateProgramState();
+  }
+  ~ProgramRun() {
+    windows_.SetEventSink(nullptr);
+    windows_.StopStatusUpdates();
+    program_.reset();
+  }
+  // What StartProgram does before its loop: the main window with a kept
+  // session, else the sign-in window.
+  void Start() {
+    windows_.LoadWindow(program_->TakeKeptSession() ? WindowId::kMain : WindowId::kSignIn);
+  }
+  bool AlbumsListed() {
+    return windows_.Main() != nullptr && windows_.Main()->Albums()->count() > 0 &&
+           windows_.SignIn() == nullptr;
+  }
+  QtWindowOps& windows() { return windows_; }
+
+ private:
+  QtWindowOps windows_;
+  FakeShell shell_;
+  std::unique_ptr<Program> program_;
+};
+
 TEST(EndToEndTest, SignInListAlbumsAndDownloadOneFromThePopup) {
   TestApplication();
   sim::SimOptions options;
@@ -50,24 +97,8 @@ TEST(EndToEndTest, SignInListAlbumsAndDownloadOneFromThePopup) {
   QTemporaryDir downloads;
   ASSERT_TRUE(downloads.isValid());
 
-  QtWindowOps windows;
-  FakeShell shell(QStringToGbk(downloads.path()));  // downloads in a folder of the test's own
-  ProgramParts parts;
-  parts.windows = &windows;
-  parts.shell = &shell;
-  parts.endpoints = service.endpoints();
-  parts.flows.qr_sign_in = [](const FlowContext& context) {
-    QrSignInPaced(context, SignInPacing{20, 50});
-  };
-  InstallAlbumFlows(&parts.flows);
-  parts.end_process = [](int code) {
-    std::fprintf(stderr, "the program ended with %d\n", code);
-    std::abort();
-  };
-  auto program = std::make_unique<Program>(std::move(parts));
-  windows.SetEventSink(program.get());
-  program->CreateProgramState();
-
+  ProgramRun run(service, nullptr, QStringToGbk(downloads.path()));
+  QtWindowOps& windows = run.windows();
   windows.LoadWindow(WindowId::kSignIn);
   QPointer<SignInWindow> sign_in = windows.SignIn();
   ASSERT_TRUE(ProcessUntil([&] { return windows.Main() != nullptr; }, 15000));
@@ -95,10 +126,64 @@ TEST(EndToEndTest, SignInListAlbumsAndDownloadOneFromThePopup) {
   ASSERT_TRUE(ProcessUntil([&] { return main->StatusText().startsWith(finished); }, 15000))
       << main->StatusText().toStdString();
   EXPECT_EQ(CountFiles(downloads.path()), 32);
+}
 
-  windows.SetEventSink(nullptr);
-  windows.StopStatusUpdates();
-  program.reset();
+bool AskedForAQrCode(const sim::WeiboSim& service) {
+  for (const sim::RequestRecord& record : service.Requests()) {
+    if (record.path == "/sso/qrcode/image") return true;
+  }
+  return false;
+}
+
+TEST(EndToEndTest, AKeptSessionSkipsTheQrCodeAndARevokedOneFallsBackToIt) {
+  TestApplication();
+  sim::SimOptions options;
+  options.auto_confirm_ms = 300;
+  sim::WeiboSim service(options);
+  ASSERT_TRUE(service.Start()) << service.error();
+  QTemporaryDir folder;
+  ASSERT_TRUE(folder.isValid());
+  const Text downloads = QStringToGbk(folder.path()) + "/downloads";
+  FileSessionStore store(QStringToGbk(folder.path()) + "/state");
+
+  {  // First run: the QR sign-in, kept.
+    ProgramRun run(service, &store, downloads);
+    run.Start();
+    ASSERT_TRUE(ProcessUntil([&] { return run.AlbumsListed(); }, 15000));
+    EXPECT_TRUE(AskedForAQrCode(service));
+  }
+  ASSERT_TRUE(store.Load().has_value());
+
+  {  // Next start: straight to the user's albums, no QR code.
+    service.ClearRequests();
+    ProgramRun run(service, &store, downloads);
+    run.Start();
+    EXPECT_EQ(run.windows().SignIn(), nullptr);
+    ASSERT_TRUE(ProcessUntil([&] { return run.AlbumsListed(); }, 15000));
+    EXPECT_TRUE(run.windows().Main()->windowTitle().endsWith(QString::fromUtf8(" - 微相册")));
+    EXPECT_FALSE(AskedForAQrCode(service));
+    EXPECT_TRUE(store.Load().has_value());
+  }
+
+  {  // The service ended the session: removed, and the QR sign-in runs.
+    ASSERT_GE(service.Revoke(), 1);
+    service.ClearRequests();
+    ProgramRun run(service, &store, downloads);
+    run.Start();
+    bool removed_when_asked = false;
+    ASSERT_TRUE(ProcessUntil(
+        [&] {
+          if (run.windows().SignIn() == nullptr) return false;
+          removed_when_asked = !std::filesystem::exists(store.Path());
+          return true;
+        },
+        15000));
+    EXPECT_TRUE(removed_when_asked);
+    // The simulated phone confirms the new code; the new session is kept.
+    ASSERT_TRUE(ProcessUntil([&] { return run.AlbumsListed(); }, 15000));
+    EXPECT_TRUE(AskedForAQrCode(service));
+  }
+  EXPECT_TRUE(store.Load().has_value());
 }
 
 ByteArray PngCover() {

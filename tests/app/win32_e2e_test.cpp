@@ -3,7 +3,7 @@
 // its address in WEIBO_E2E_HOST): the QR sign-in, the main phase listing the
 // signed-in user's albums, a download chosen from the album popup with the
 // keyboard, and the saved files compared byte for byte with the simulator's
-// pictures.
+// pictures; the session kept encrypted, and 退出登录 back to a new sign-in.
 #include "app/win32/windows_api.h"
 #include <commctrl.h>
 
@@ -24,6 +24,7 @@
 #include "app/win32/win32_window_ops.h"
 #include "signin/qr_sign_in.h"
 #include "support/reencode_image.h"
+#include "support/session_store_dpapi.h"
 #include "tests/app/win32_test_support.h"
 #include "web/http_request.h"
 
@@ -96,10 +97,15 @@ TEST(Win32EndToEndTest, SignInListAlbumsAndDownloadOneFromThePopup) {
     }
   } remove_at_end{std::filesystem::path(folder)};
   ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+  // Downloads and the kept session in folders of their own.
+  const std::wstring downloads = folder + L"\\downloads";
+  ASSERT_TRUE(CreateDirectoryW(downloads.c_str(), nullptr));
 
   Win32WindowOps windows;
-  TestShell shell(Narrow(folder));
+  TestShell shell(Narrow(downloads));
+  DpapiSessionStore store(folder + L"\\state", ProgramSessionEntropy());
   ProgramParts parts;
+  parts.session_store = &store;
   parts.windows = &windows;
   parts.shell = &shell;
   parts.endpoints.signon_host = host;
@@ -121,13 +127,12 @@ TEST(Win32EndToEndTest, SignInListAlbumsAndDownloadOneFromThePopup) {
 
   windows.LoadWindow(WindowId::kSignIn);
   HWND albums = nullptr;
-  ASSERT_TRUE(PumpUntil(
-      [&] {
-        albums = windows.FindControl(W("超级列表框1"));
-        return albums != nullptr && ListView_GetItemCount(albums) > 0 &&
-               windows.Handle(WindowId::kSignIn) == nullptr;
-      },
-      30000));
+  auto albums_listed = [&] {
+    albums = windows.FindControl(W("超级列表框1"));
+    return albums != nullptr && ListView_GetItemCount(albums) > 0 &&
+           windows.Handle(WindowId::kSignIn) == nullptr;
+  };
+  ASSERT_TRUE(PumpUntil(albums_listed, 30000));
   const Text suffix = " - \xCE\xA2\xCF\xE0\xB2\xE1";  // " - 微相册"
   const Text title = windows.Title(WindowId::kMain);
   ASSERT_GT(title.size(), suffix.size());
@@ -166,7 +171,7 @@ TEST(Win32EndToEndTest, SignInListAlbumsAndDownloadOneFromThePopup) {
   // 32 pictures, each the simulator's "mw690" picture of its name, beside
   // the record of the pictures saved.
   std::vector<std::pair<std::wstring, std::wstring>> files;
-  ListFiles(folder, &files);
+  ListFiles(downloads, &files);
   EXPECT_EQ(files.size(), 33u);
   int records = 0;
   for (const auto& [path, name] : files) {
@@ -182,6 +187,24 @@ TEST(Win32EndToEndTest, SignInListAlbumsAndDownloadOneFromThePopup) {
     EXPECT_TRUE(ReadFile(path) == served) << picture_name;
   }
   EXPECT_EQ(records, 1);
+
+  // The session is kept, and nothing of it is readable in the file.
+  const ByteArray sealed = ReadFile(store.Path());
+  ASSERT_FALSE(sealed.empty());
+  EXPECT_EQ(sealed.find("SUB="), ByteArray::npos);
+  EXPECT_EQ(sealed.find("weibo-session"), ByteArray::npos);
+
+  // 退出登录, answered Yes: the session goes and a new sign-in window
+  // replaces the main window; the simulated phone confirms its code and the
+  // user's albums come back, with the new session kept.
+  WhenShown(L"#32770", [](HWND box) { PostMessageW(box, WM_COMMAND, IDYES, 0); });
+  program->OnMenuItem(MenuItem::kSignOut);
+  EXPECT_TRUE(Acted());
+  EXPECT_TRUE(ReadFile(store.Path()).empty());
+  EXPECT_EQ(windows.Handle(WindowId::kMain), nullptr);
+  EXPECT_NE(windows.Handle(WindowId::kSignIn), nullptr);
+  ASSERT_TRUE(PumpUntil(albums_listed, 30000));
+  EXPECT_EQ(store.Load().has_value(), true);
 
   windows.SetEventSink(nullptr);
   windows.StopStatusUpdates();

@@ -217,7 +217,9 @@ TEST_F(Win32WindowsTest, MainWindowGeometryMenusAcceleratorsAndToolBar) {
   HMENU menu_bar = GetMenu(window);
   EXPECT_THAT(MenuTexts(menu_bar), ElementsAre(W("操作"), W("帮助")));
   EXPECT_THAT(MenuTexts(GetSubMenu(menu_bar, 0)),
-              ElementsAre(W("开始分析\tCtrl+F"), W("查看下载\tCtrl+E"), W("关于作者\tCtrl+I")));
+              ElementsAre(W("开始分析\tCtrl+F"), W("查看下载\tCtrl+E"), W("关于作者\tCtrl+I"),
+                          W(""), W("退出登录")));
+  EXPECT_TRUE(GetMenuState(GetSubMenu(menu_bar, 0), 3, MF_BYPOSITION) & MF_SEPARATOR);
   EXPECT_THAT(MenuTexts(GetSubMenu(menu_bar, 1)),
               ElementsAre(W("使用帮助\tCtrl+H"), W("问题反馈\tCtrl+M")));
   EXPECT_THAT(MenuTexts(ops_->AlbumMenu()),

@@ -139,7 +139,8 @@ TEST_F(WindowsTest, MainWindowTextsMenusAndToolBar) {
     for (QAction* item : group->menu()->actions()) items << item->text() + " " + item->shortcut().toString();
   }
   EXPECT_EQ(items, (QStringList{U("开始分析\tCtrl+F Ctrl+F"), U("查看下载\tCtrl+E Ctrl+E"),
-                                U("关于作者\tCtrl+I Ctrl+I"), U("使用帮助\tCtrl+H Ctrl+H"),
+                                U("关于作者\tCtrl+I Ctrl+I"), U(" "), U("退出登录 "),
+                                U("使用帮助\tCtrl+H Ctrl+H"),
                                 U("问题反馈\tCtrl+M Ctrl+M")}));
   // The popup is no menu of the bar, and its Ctrl+D is only a text.
   QMenu* popup = window->AlbumMenu();

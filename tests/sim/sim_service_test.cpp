@@ -229,15 +229,28 @@ TEST(SimSignIn, HostsRefuseVisitorsWithoutTheirSession) {
     EXPECT_FALSE(json["result"].toBool()) << cookies;
     EXPECT_EQ(Str(json["code"]), "A0001");
   }
-  // A revoked session is a visitor everywhere, also when revoked through the
-  // control address.
-  EXPECT_EQ(testing::Post(endpoints.signon_host, "/__sim/revoke").status, 200);
-  EXPECT_FALSE(Contains(Get(endpoints.main_host, "/", all).body, "$CONFIG['oid']"));
-  QJsonObject revoked = ParseObject(
-      Get(endpoints.photo_host, "/photos/get_all?uid=1000000001&album_id=1&page=1", all).body);
-  EXPECT_EQ(Str(revoked["msg"]), "请先登录");
-  EXPECT_EQ(sim.RevokeSessions(), 0);
-  EXPECT_TRUE(sim.SignedInUser(sim.SignedInCookies(), Role::kPhoto));  // a new one is fine
+}
+
+TEST(SimSignIn, RevokedSessionsAreRefusedOthersStay) {
+  WeiboSim sim;
+  ASSERT_TRUE(sim.Start()) << sim.error();
+  const Endpoints& endpoints = sim.endpoints();
+  const std::string first = WeiboSim::CookieHeader(sim.SignedInCookies());
+  const std::string other_user = WeiboSim::CookieHeader(sim.SignedInCookies("1000000003"));
+  ASSERT_TRUE(Contains(Get(endpoints.main_host, "/", first).body, "$CONFIG['oid']"));
+
+  // By user through the control address, then all through the method.
+  EXPECT_EQ(testing::Post(endpoints.signon_host, "/sim/revoke?uid=" + sim.signin_uid()).body,
+            "revoked 1\n");
+  EXPECT_FALSE(Contains(Get(endpoints.main_host, "/", first).body, "$CONFIG['oid']"));
+  EXPECT_FALSE(
+      ParseObject(Get(endpoints.photo_host, "/albums/get_all?uid=1000000001&page=1&count=64", first)
+                      .body)["result"]
+          .toBool());
+  EXPECT_TRUE(Contains(Get(endpoints.main_host, "/", other_user).body, "$CONFIG['oid']"));
+  EXPECT_EQ(sim.Revoke(), 1);
+  EXPECT_FALSE(Contains(Get(endpoints.main_host, "/", other_user).body, "$CONFIG['oid']"));
+  EXPECT_EQ(sim.Revoke(), 0);
 }
 
 TEST(SimSignIn, ExpiredAndUnknownCodesAskForANewCode) {

@@ -107,9 +107,6 @@ void AddPhoneRoutes(SimHttpServer& server, ServiceState& state) {
   AddRoute(server, state, true, "/__sim/expire", false, [&state](Exchange& exchange) {
     PlainText(exchange, "expire", state.sign_on.Expire(Param(exchange.request, "qrid")));
   });
-  AddRoute(server, state, true, "/__sim/revoke", false, [&state](Exchange& exchange) {
-    PlainText(exchange, "revoke", state.sign_on.RevokeSessions() > 0);
-  });
   AddRoute(server, state, false, "/__sim/state", false, [&state](Exchange& exchange) {
     PlainText(exchange, QrStateName(state.sign_on.State(Param(exchange.request, "qrid"))), true);
   });

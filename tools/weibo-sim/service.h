@@ -74,6 +74,8 @@ void AddRoute(SimHttpServer& server, ServiceState& state, bool post, const char*
 // The routes of each role, and the 404 page that ends every port's table.
 void AddSignOnRoutes(SimHttpServer& server, ServiceState& state);
 void AddPhoneRoutes(SimHttpServer& server, ServiceState& state);
+// POST /sim/revoke[?uid=...]: ends sessions (SignOn::Revoke); answers how many.
+void AddRevokeRoute(SimHttpServer& server, ServiceState& state);
 void AddMainRoutes(SimHttpServer& server, ServiceState& state);
 void AddPhotoRoutes(SimHttpServer& server, ServiceState& state);
 void AddPictureRoutes(SimHttpServer& server, ServiceState& state);

@@ -241,17 +241,6 @@ CookieList SignOn::MintSession(const Text& uid) {
           {kPhotoCookie, session.photo_sid}};
 }
 
-int SignOn::RevokeSessions() {
-  std::lock_guard<std::mutex> lock(mutex_);
-  int revoked = 0;
-  for (Session& session : sessions_) {
-    if (session.main_active || session.photo_active) ++revoked;
-    session.main_active = false;
-    session.photo_active = false;
-  }
-  return revoked;
-}
-
 CookieList SignOn::LatestSessionCookies() const {
   std::lock_guard<std::mutex> lock(mutex_);
   if (sessions_.empty()) return {};
@@ -259,6 +248,19 @@ CookieList SignOn::LatestSessionCookies() const {
   return {{kSessionCookie, session.sub},
           {kProfileCookie, session.subp},
           {kPhotoCookie, session.photo_sid}};
+}
+
+int SignOn::Revoke(const Text& uid) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  int ended = 0;
+  for (Session& session : sessions_) {
+    if (!uid.empty() && session.uid != uid) continue;
+    if (!session.main_active && !session.photo_active) continue;
+    session.main_active = false;
+    session.photo_active = false;
+    ++ended;
+  }
+  return ended;
 }
 
 }  // namespace weibo::sim

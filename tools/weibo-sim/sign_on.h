@@ -106,11 +106,10 @@ class SignOn {
   CookieList MintSession(const Text& uid);
   // The checked cookies of the latest session, whether complete or not.
   CookieList LatestSessionCookies() const;
-  // Ends every session, as the service does when a sign-in expires or is
-  // revoked: their cookies are accepted by no host any more (the main host
-  // answers with the visitor page, the photo host with "请先登录"). Returns
-  // how many sessions were still active.
-  int RevokeSessions();
+  // Ends the sessions of `uid` (every session when empty), as the service
+  // does when a sign-in expires: their cookies are no longer accepted.
+  // Returns how many sessions ended.
+  int Revoke(const Text& uid);
 
  private:
   struct QrEntry {

@@ -27,6 +27,7 @@ void RegisterRoutes(SimHttpServer& server, ServiceState& state, unsigned roles) 
   if (roles & kSignOnRole) {
     AddSignOnRoutes(server, state);
     AddPhoneRoutes(server, state);
+    AddRevokeRoute(server, state);
   }
   AddVisitRoutes(server, state, roles);
   if (roles & kMainRole) AddMainRoutes(server, state);
@@ -140,7 +141,7 @@ Text WeiboSim::PhoneUrl(const Text& qrid) const { return impl_->state.PhoneUrl(q
 
 CookieList WeiboSim::SignedInCookies(const Text& uid) { return impl_->state.sign_on.MintSession(uid); }
 
-int WeiboSim::RevokeSessions() { return impl_->state.sign_on.RevokeSessions(); }
+int WeiboSim::Revoke(const Text& uid) { return impl_->state.sign_on.Revoke(uid); }
 
 CookieList WeiboSim::LatestSessionCookies() const {
   return impl_->state.sign_on.LatestSessionCookies();

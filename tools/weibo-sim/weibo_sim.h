@@ -67,11 +67,11 @@ class WeiboSim {
   CookieList SignedInCookies(const Text& uid = Text());
   // The checked cookies of the latest session (minted or signed in).
   CookieList LatestSessionCookies() const;
-  // Ends every session so far: their cookies are no longer signed in (also
-  // POST /__sim/revoke). Returns how many were active.
-  int RevokeSessions();
   // The user whose session `cookies` hold for `role`, if they are valid.
   std::optional<Text> SignedInUser(const CookieList& cookies, Role role) const;
+  // Ends the sessions of `uid` (every session when empty); returns how many.
+  // The same as POST /sim/revoke[?uid=...] on the sign-on host.
+  int Revoke(const Text& uid = Text());
   // "name=value; name=value".
   static Text CookieHeader(const CookieList& cookies);
 
