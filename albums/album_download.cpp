@@ -16,8 +16,10 @@
 #include "albums/album_texts.h"
 #include "albums/delayed_calls.h"
 #include "albums/download_ending.h"
+#include "albums/download_run.h"
 #include "albums/download_status.h"
 #include "albums/failure_list.h"
+#include "albums/paced_download.h"
 #include "albums/photo_list_reply.h"
 #include "albums/picture_format.h"
 #include "albums/retry_policy.h"
@@ -135,7 +137,8 @@ void FinishAlbum(ProgramState& state, AlbumJob& job) {
   std::vector<Text> addresses;
   for (const auto& [position, address] : failed) addresses.push_back(address);
   FileSystem& files = DefaultFileSystem();
-  const bool every_page_listed = !job.page_failed.load();
+  // A stopped album did not try the pictures it dropped.
+  const bool every_page_listed = !job.page_failed.load() && !JobStopped(state, job);
   const ByteArray old_list =
       every_page_listed ? ByteArray() : files.ReadFile(list_path).value_or(ByteArray());
   const ByteArray list = MergedFailureList(old_list, addresses, tried, every_page_listed);
@@ -207,8 +210,7 @@ void QueuePictures(const FlowContext& context, const std::shared_ptr<AlbumJob>& 
                    const PageTask& page, const JsonNode& list) {
   ProgramState& state = *context.state;
   const int count = JsonLength(list);
-  std::vector<std::unique_ptr<PageTask>> tasks;
-  for (int i = 0; i < count; ++i) {
+  for (int i = 0; i < count && !JobStopped(state, *job); ++i) {
     const JsonNode photo = JsonElement(list, i);
     const Text name = JsonText(JsonMember(photo, "pic_name"));
     const Text host = JsonText(JsonMember(photo, "pic_host"));
@@ -222,15 +224,9 @@ void QueuePictures(const FlowContext& context, const std::shared_ptr<AlbumJob>& 
     task->file_name = SafePathComponent(updated + "_" + name);
     task->modified = PlausibleFileTime(updated);
     task->position = page.position + i;
-    tasks.push_back(std::move(task));
-  }
-  {
-    std::lock_guard<std::mutex> hold(job->mutex);
-    for (const auto& task : tasks) job->tried.insert(task->picture_address);
-  }
-  for (auto& task : tasks) {
     job->tasks_left.fetch_add(1);
     state.tasks_pending.fetch_add(1);
+    state.round_pictures.fetch_add(1);
     if (state.pool.Post(reinterpret_cast<TaskValue>(task.get()))) {
       task.release();
     } else {
@@ -267,6 +263,19 @@ void EndSignIn(const FlowContext& context) {
       });
 }
 
+// Keeps no body but ends the transfer once the album's downloads stop.
+class StopSink : public BodySink {
+ public:
+  StopSink(const ProgramState& state, const AlbumJob& job) : state_(state), job_(job) {}
+  bool Accept(int) override { return false; }
+  bool Write(const char*, std::size_t) override { return false; }
+  bool Cancelled() override { return JobStopped(state_, job_); }
+
+ private:
+  const ProgramState& state_;
+  const AlbumJob& job_;
+};
+
 // A photo-list page: fetched with the shared cookie jar; a reply that failed
 // in passing, that is no JSON or no list is fetched again later. Not asked
 // for once the sign-in has ended or the album's folder takes no files.
@@ -284,10 +293,15 @@ void ListPage(const FlowContext& context, std::unique_ptr<PageTask> task) {
     jar = state.cookie_jar;
   }
   Text fresh;
-  DownloadReply reply = HttpDownload(address, nullptr, &jar, &fresh);
+  StopSink stop_sink(state, *job);
+  DownloadReply reply = PacedDownload(context, *task, address, &stop_sink, &jar, &fresh);
   {
     std::lock_guard<std::mutex> hold(state.cookie_lock);
     MergeFreshCookies(&state.cookie_jar, fresh);
+  }
+  if (JobStopped(state, *job)) {
+    FinishTask(context, *job);
+    return;
   }
   JsonNode document;
   JsonNode list;
@@ -319,7 +333,9 @@ void ListPage(const FlowContext& context, std::unique_ptr<PageTask> task) {
 // does not begin as a picture ends the transfer.
 class PictureSink : public BodySink {
  public:
-  explicit PictureSink(Text path) : path_(std::move(path)) {}
+  PictureSink(Text path, const ProgramState& state, const AlbumJob& job)
+      : path_(std::move(path)), state_(state), job_(job) {}
+  bool Cancelled() override { return JobStopped(state_, job_); }
   bool Accept(int status) override {
     if (status < 200 || status > 299) return false;
     file_ = DefaultFileSystem().BeginReplace(path_);
@@ -356,6 +372,8 @@ class PictureSink : public BodySink {
 
  private:
   Text path_;
+  const ProgramState& state_;
+  const AlbumJob& job_;
   std::unique_ptr<FileReplacement> file_;
   std::uint64_t bytes_ = 0;
   bool disk_failed_ = false;
@@ -364,6 +382,10 @@ class PictureSink : public BodySink {
 
 void SavePicture(const FlowContext& context, std::unique_ptr<PageTask> task) {
   std::shared_ptr<AlbumJob> job = task->job;
+  {
+    std::lock_guard<std::mutex> hold(job->mutex);
+    job->tried.insert(task->picture_address);
+  }
   const Text path = JoinPath(job->folder, task->file_name);
   // Only a picture the record lists can be complete already; others are not
   // looked for on disk.
@@ -379,8 +401,8 @@ void SavePicture(const FlowContext& context, std::unique_ptr<PageTask> task) {
     FinishTask(context, *job);
     return;
   }
-  PictureSink sink(path);
-  DownloadReply reply = HttpDownload(task->picture_address, &sink);
+  PictureSink sink(path, *context.state, *job);
+  DownloadReply reply = PacedDownload(context, *task, task->picture_address, &sink);
   const bool picture = sink.IsPicture() && ContentTypeAllowsPicture(reply.raw_headers);
   if (IsSuccess(reply) && picture && sink.Keep(task->modified)) {
     RecordSavedPicture(*job, task->file_name, sink.bytes());
@@ -389,6 +411,10 @@ void SavePicture(const FlowContext& context, std::unique_ptr<PageTask> task) {
     return;
   }
   sink.Drop();
+  if (JobStopped(*context.state, *job)) {
+    FinishTask(context, *job);
+    return;
+  }
   if (sink.disk_failed()) {
     NoteWriteFailure(*context.state, *job, job->folder);
   } else {
@@ -442,14 +468,15 @@ void QueueAlbumDownload(const FlowContext& context) {
   ProgramState& state = *context.state;
   const int index = context.windows->SelectedIndex();
   if (index < 0 || index >= static_cast<int>(state.album_table.size())) return;
-  const AlbumRecord& album = state.album_table[static_cast<std::size_t>(index)];
+  BeginRound(context);
+  QueueAlbum(context, state.album_table[static_cast<std::size_t>(index)]);
+}
 
+void QueueAlbum(const FlowContext& context, const AlbumRecord& album) {
+  ProgramState& state = *context.state;
   state.album_folder = JoinPath(state.download_root, SafePathComponent(album.caption));
   ResetPagesDone(state);
   FileSystem& files = DefaultFileSystem();
-  // A new round of downloads counts its own failures and shows its own
-  // texts, even when they equal the last round's.
-  if (state.tasks_pending.load() == 0) ClearEnding(state);
   auto job = std::make_shared<AlbumJob>();
   if (!files.CreateFolder(state.album_folder)) {
     // Nothing can be saved: its pages and pictures count as failed.
@@ -465,13 +492,13 @@ void QueueAlbumDownload(const FlowContext& context) {
   job->photo_count = AlbumNumberOf(album.photo_count);
   job->folder = state.album_folder;
   job->size_segment = state.size_segment;
+  job->stop_serial = state.stop_serial.load();
   if (!FolderIsBusy(job->folder)) files.RemoveLeftoverTemporaryFiles(job->folder);
   job->saved = SavedPictures::Parse(
       files.ReadFile(JoinPath(job->folder, kSavedPicturesFileName)).value_or(ByteArray()));
 
   const int pages = PageCount(job->photo_count, kPhotosPerPage);
   PagesTotal(state).store(pages);
-  state.status_shown.clear();
   MarkFolderBusy(job->folder, true);
   job->tasks_left.store(pages + 1);  // + 1 until every page is posted
   state.tasks_pending.fetch_add(pages);
@@ -497,6 +524,10 @@ void QueueAlbumDownload(const FlowContext& context) {
 void DownloadPage(const FlowContext& context, TaskValue task_value) {
   std::unique_ptr<PageTask> task(reinterpret_cast<PageTask*>(task_value));
   if (task == nullptr || task->job == nullptr) return;
+  if (JobStopped(*context.state, *task->job)) {
+    FinishTask(context, *task->job);
+    return;
+  }
   if (task->page > 0) {
     ListPage(context, std::move(task));
   } else {

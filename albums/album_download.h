@@ -60,6 +60,7 @@ struct AlbumJob {
   std::int32_t photo_count = 0;
   Text folder;
   Text size_segment;
+  std::uint64_t stop_serial = 0;  // the state's stop serial when queued
   SavedPictures saved;
   std::atomic<std::int32_t> tasks_left{0};  // this album's tasks not yet finished
   // Set once a page could not be listed: the run has not tried every
@@ -74,7 +75,7 @@ struct AlbumJob {
   std::unique_ptr<FileAppender> record;
   // Addresses that could not be saved, with their position in the album.
   std::vector<std::pair<std::int64_t, Text>> failed;
-  // The picture addresses this run queued.
+  // The picture addresses this run asked for or found saved.
   std::set<Text> tried;
 };
 
@@ -103,6 +104,11 @@ void DownloadAlbum(const FlowContext& context, const Text& size_segment);
 // when no listed album is selected. Tasks the pool refuses (not running) are
 // freed.
 void QueueAlbumDownload(const FlowContext& context);
+
+// Queues `album` in state->size_segment as QueueAlbumDownload does with the
+// selected one, within the current round (see download_run.h: BeginRound
+// runs first).
+void QueueAlbum(const FlowContext& context, const AlbumRecord& album);
 
 // The number of pages of `page_size` pictures that hold `photo_count`
 // pictures; at least 1, also for 0 and negative counts.

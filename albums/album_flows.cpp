@@ -4,6 +4,8 @@
 
 #include "albums/album_download.h"
 #include "albums/album_list.h"
+#include "albums/download_run.h"
+#include "albums/whole_account.h"
 
 namespace weibo {
 
@@ -16,6 +18,8 @@ void InstallAlbumFlows(FlowHooks* hooks) {
   hooks->show_downloads = ShowDownloads;
   hooks->download_album = DownloadAlbum;
   hooks->download_page = DownloadPage;
+  hooks->download_account = DownloadWholeAccount;
+  hooks->stop_downloads = StopDownloads;
 }
 
 }  // namespace weibo

@@ -1,6 +1,7 @@
 #include "albums/album_list_fetch.h"
 
 #include <algorithm>
+#include <string>
 
 #include "albums/album_texts.h"
 #include "albums/placeholder_cover.h"
@@ -30,9 +31,10 @@ AlbumRecord ReadAlbum(const JsonNode& element, const Endpoints& endpoints) {
   return album;
 }
 
-Text AlbumListAddress(const Endpoints& endpoints, const Text& user_id) {
-  return "http://" + endpoints.photo_host + kAlbumListPath + user_id +
-         "&page=1&count=64&__rnd=" + MillisecondTimestamp();
+Text AlbumListAddress(const Endpoints& endpoints, const Text& user_id, int page) {
+  return "http://" + endpoints.photo_host + kAlbumListPath + user_id + "&page=" +
+         std::to_string(page) + "&count=" + std::to_string(kMaxAlbums) +
+         "&__rnd=" + MillisecondTimestamp();
 }
 
 }  // namespace
@@ -43,10 +45,10 @@ ProfileValues FetchProfileValues(const Text& address, Text* cookie_jar, std::mut
                        ValueBetweenMarkers(page, kNicknameMarker, kProfileValueEnd)};
 }
 
-std::vector<AlbumRecord> FetchAlbumRecords(const Endpoints& endpoints, const Text& user_id,
-                                           Text* cookie_jar, std::mutex* cookie_lock) {
-  const Text reply =
-      FetchTextWithSharedJar(AlbumListAddress(endpoints, user_id), cookie_jar, cookie_lock);
+std::vector<AlbumRecord> FetchAlbumListPage(const Endpoints& endpoints, const Text& user_id,
+                                            int page, Text* cookie_jar, std::mutex* cookie_lock) {
+  const Text reply = FetchTextWithSharedJar(AlbumListAddress(endpoints, user_id, page),
+                                            cookie_jar, cookie_lock);
   JsonNode document;
   JsonParse(document, reply);
   const JsonNode list = JsonMember(JsonMember(document, "data"), "album_list");
@@ -55,6 +57,11 @@ std::vector<AlbumRecord> FetchAlbumRecords(const Endpoints& endpoints, const Tex
   albums.reserve(static_cast<std::size_t>(std::max(count, 0)));
   for (int i = 0; i < count; ++i) albums.push_back(ReadAlbum(JsonElement(list, i), endpoints));
   return albums;
+}
+
+std::vector<AlbumRecord> FetchAlbumRecords(const Endpoints& endpoints, const Text& user_id,
+                                           Text* cookie_jar, std::mutex* cookie_lock) {
+  return FetchAlbumListPage(endpoints, user_id, 1, cookie_jar, cookie_lock);
 }
 
 ByteArray CoverIcon(const Text& cover_address) {

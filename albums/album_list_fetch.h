@@ -36,6 +36,11 @@ ProfileValues FetchProfileValues(const Text& address, Text* cookie_jar, std::mut
 std::vector<AlbumRecord> FetchAlbumRecords(const Endpoints& endpoints, const Text& user_id,
                                            Text* cookie_jar, std::mutex* cookie_lock);
 
+// Page `page` (1-based) of the album list, kMaxAlbums albums a page, read as
+// FetchAlbumRecords reads the first one.
+std::vector<AlbumRecord> FetchAlbumListPage(const Endpoints& endpoints, const Text& user_id,
+                                            int page, Text* cookie_jar, std::mutex* cookie_lock);
+
 // The album's icon: the picture at `cover_address` (fetched without cookies)
 // decoded once and encoded as JPEG, or the placeholder icon when it cannot be
 // downloaded or decoded. "0", the reading of a missing cover key, is no

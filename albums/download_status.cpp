@@ -1,5 +1,6 @@
 #include "albums/download_status.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <memory>
@@ -8,6 +9,7 @@
 #include "albums/album_texts.h"
 #include "albums/download_ending.h"
 #include "albums/delayed_calls.h"
+#include "albums/download_run_texts.h"
 
 namespace weibo {
 namespace {
@@ -20,12 +22,44 @@ std::int64_t NowMs() {
       .count();
 }
 
-// The text while downloads run: the count, or, once the sign-in has ended,
-// that it has (the count would hide it).
-Text RunningText(ProgramState& state) {
+// The text of a round still running: the sign-in has ended, stopped, asked
+// to slow down, or the count (with the album count of a whole-account
+// download).
+Text RunningText(const ProgramState& state, std::int32_t saved, std::int64_t now_ms) {
   if (state.sign_in_ended.load()) return kSignInEndedText;
-  const std::int32_t saved = std::atomic_ref<std::int32_t>(state.saved_count).load();
+  if (state.stopped.load()) {
+    return kStoppedPrefix + std::to_string(saved - state.round_saved_base.load()) +
+           kStoppedSuffix;
+  }
+  const std::int64_t wait_ms = state.slow_down_until_ms.load() - now_ms;
+  if (wait_ms > 0) {
+    return kSlowDownPrefix + std::to_string((wait_ms + 999) / 1000) + kSlowDownSuffix;
+  }
+  const std::int32_t albums = state.round_albums.load();
+  if (albums > 0) {
+    return kAlbumsCountPrefix + std::to_string(albums) + kAlbumsCountMiddle +
+           std::to_string(saved) + kSavedCountSuffix;
+  }
   return kSavedCountPrefix + std::to_string(saved) + kSavedCountSuffix;
+}
+
+// The taskbar button: the share of the round's pictures handled, paused
+// while the service asked us to wait, error once a round ended with
+// failures, nothing otherwise.
+void ShowTaskbar(const ProgramState& state, WindowOps& windows, bool running,
+                 std::int32_t saved, std::int64_t now_ms) {
+  const std::int32_t failed = state.failed_count.load();
+  if (!running || state.stopped.load()) {
+    windows.SetTaskbarProgress(failed > 0 && !state.stopped.load() ? TaskbarProgress::kError
+                                                                   : TaskbarProgress::kNone,
+                               1, 1);
+    return;
+  }
+  const std::int32_t total = state.round_pictures.load();
+  const std::int32_t done = saved - state.round_saved_base.load() + failed;
+  const bool waiting = state.slow_down_until_ms.load() > now_ms;
+  windows.SetTaskbarProgress(waiting ? TaskbarProgress::kPaused : TaskbarProgress::kNormal,
+                             std::min(done, total), total);
 }
 
 // On the user-interface thread: shows the count, or the finishing text once
@@ -33,9 +67,14 @@ Text RunningText(ProgramState& state) {
 // again (an update and the final one may both be on their way).
 void ShowProgress(ProgramState& state, WindowOps& windows) {
   state.status_update_queued.store(false);
-  state.status_shown_at_ms.store(NowMs());
-  Text text =
-      state.tasks_pending.load() == 0 ? FinishingText(EndingOf(state)) : RunningText(state);
+  const std::int64_t now_ms = NowMs();
+  state.status_shown_at_ms.store(now_ms);
+  const std::int32_t saved = std::atomic_ref<std::int32_t>(state.saved_count).load();
+  const bool running = state.tasks_pending.load() != 0;
+  ShowTaskbar(state, windows, running, saved, now_ms);
+  if (!running) windows.SetDisabled(Control::kStopCommand, true);
+  const Text text = running || state.stopped.load() ? RunningText(state, saved, now_ms)
+                                                   : FinishingText(EndingOf(state));
   if (text == state.status_shown) return;
   state.status_shown = text;
   windows.SetStatusText(0, text);

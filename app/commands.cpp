@@ -59,6 +59,11 @@ void Program::OnMenuItem(MenuItem item) {
       parts_.flows.download_album(Context(), segment);
     }
   };
+  auto download_all = [this](const char* segment) {
+    if (state_ != nullptr && parts_.flows.download_account) {
+      parts_.flows.download_account(Context(), segment);
+    }
+  };
   switch (item) {
     case MenuItem::kStartAnalysis:
       RunToolCommand(0);
@@ -84,6 +89,19 @@ void Program::OnMenuItem(MenuItem item) {
       break;
     case MenuItem::kDownloadOriginal:
       download(kSegmentOriginal);
+      break;
+    case MenuItem::kAllUltra:
+      download_all(kSegmentUltra);
+      break;
+    case MenuItem::kAllHigh:
+    case MenuItem::kAllStandard:
+      download_all(kSegmentHigh);
+      break;
+    case MenuItem::kAllOriginal:
+      download_all(kSegmentOriginal);
+      break;
+    case MenuItem::kStopDownloads:
+      if (state_ != nullptr && parts_.flows.stop_downloads) parts_.flows.stop_downloads(Context());
       break;
     case MenuItem::kSignOut:
       SignOut();

@@ -30,6 +30,14 @@ inline constexpr char kMenuDownloadStandard[] =
     "\xCF\xC2\xD4\xD8\xD1\xA1\xD6\xD0_\xB1\xEA\xC7\xE5";  // 下载选中_标清
 inline constexpr char kMenuDownloadOriginal[] =
     "\xCF\xC2\xD4\xD8\xD1\xA1\xD6\xD0_\xD4\xAD\xBB\xAD";  // 下载选中_原画
+// The whole-account submenu of 操作 and 右键, its four sizes, and the stop.
+inline constexpr char kMenuAllAlbums[] =
+    "\xCF\xC2\xD4\xD8\xC8\xAB\xB2\xBF\xCF\xE0\xB2\xE1";       // 下载全部相册
+inline constexpr char kMenuSizeUltra[] = "\xB3\xAC\xC7\xE5";         // 超清
+inline constexpr char kMenuSizeHigh[] = "\xB8\xDF\xC7\xE5";          // 高清
+inline constexpr char kMenuSizeStandard[] = "\xB1\xEA\xC7\xE5";      // 标清
+inline constexpr char kMenuSizeOriginal[] = "\xD4\xAD\xBB\xAD";      // 原画
+inline constexpr char kMenuStopDownloads[] = "\xCD\xA3\xD6\xB9\xCF\xC2\xD4\xD8";  // 停止下载
 
 // Tool bar captions, one space before and after each.
 inline constexpr char kToolStartAnalysis[] = " \xBF\xAA\xCA\xBC\xB7\xD6\xCE\xF6 ";  // " 开始分析 "

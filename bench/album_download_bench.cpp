@@ -7,11 +7,14 @@
 // saving 64 MiB pictures.
 //
 // Usage: album-download [--rounds N] [--quick] [--memory-only]
-//                       [--case PICTURES:LATENCY_MS]
+//                       [--case PICTURES:LATENCY_MS] [--pacing]
 //   --quick leaves out the 2,000-picture cases and shows 1,000 pictures in
 //   the window instead of 5,000. The simulator is the one built with this
 //   program; WEIBO_SIM names another. --case runs one case of the headless
-//   download (for example --case 2000:0) and nothing else.
+//   download (for example --case 2000:0) and nothing else. --pacing
+//   downloads 300 pictures from a service limited to 10 requests a second
+//   (burst 10), with the host pacing off and on, and prints the time against
+//   the floor the limit sets and the share of requests rejected.
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -39,6 +42,7 @@
 #include <QTimer>
 
 #include "albums/album_download.h"
+#include "albums/host_pacing.h"
 #include "app/qt/qt_window_ops.h"
 #include "albums/album_list.h"
 #include "albums/album_texts.h"
@@ -112,7 +116,8 @@ void EndSimulatorAndExit(int) {
 // The simulated service in its own process, with one port for every role.
 class SimProcess {
  public:
-  SimProcess(int photos, int picture_kib, int latency_ms) {
+  SimProcess(int photos, int picture_kib, int latency_ms,
+             const std::vector<std::string>& extra = {}) {
     const char* sim = std::getenv("WEIBO_SIM");
     port_ = FreePort();
     std::vector<std::string> args = {sim != nullptr ? sim : WEIBO_SIM_PROGRAM,
@@ -123,6 +128,7 @@ class SimProcess {
       args.push_back("--fault");
       args.push_back("latency:1:" + std::to_string(latency_ms));
     }
+    args.insert(args.end(), extra.begin(), extra.end());
     std::vector<char*> argv;
     for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
@@ -423,6 +429,64 @@ void RunCase(int pictures, int latency_ms, int rounds, bool window = false) {
   std::fflush(stdout);
 }
 
+// One download of the album against a rate-limited service, with pacing on
+// or off; timed from the command until every task has ended (failures
+// included). Returns the seconds; `rejected` and `requests` count the
+// rate-limit replies and every request of the download.
+double PacingOnce(const Endpoints& endpoints, const Session& session, bool paced, int* saved,
+                  int* rejected, int* requests) {
+  TempFolder folder;
+  FolderShell shell(folder.path().string());
+  WakingWindowOps windows;
+  auto state = SignedInState(session, folder);
+  state->pace_hosts = paced;
+  DownloadPacing().Reset();
+  const FlowContext context{state, &windows, &shell, &endpoints};
+  StartWorkers(context);
+  windows.SelectItem(0);
+  const Clock::time_point start = Clock::now();
+  DownloadAlbum(context, "/mw690/");
+  while (state->tasks_pending.load() != 0) {
+    if (SecondsSince(start) > 900) Fail("the tool's download did not finish");
+    windows.WaitForPosted(std::chrono::milliseconds(100));
+    windows.RunPostedCalls();
+  }
+  const double seconds = SecondsSince(start);
+  *saved = state->saved_count;
+  *rejected = state->rate_limited_replies.load();
+  *requests = state->requests_sent.load();
+  state->pool.Destroy();
+  return seconds;
+}
+
+// The album of `pictures` against a limit of `rate` requests a second with
+// a burst of `burst`, without and with pacing, interleaved.
+void RunPacing(int pictures, int rate, int burst, int rounds) {
+  SimProcess sim(pictures, 8, 0,
+                 {"--rate-limit", std::to_string(rate) + ":" + std::to_string(burst)});
+  const Session session = SignIn(sim.endpoints());
+  const int pages = PageCount(pictures, kPhotosPerPage);
+  // The floor: every request once, at the limit's pace after the burst.
+  const double floor = static_cast<double>(pictures + pages - burst) / rate;
+  std::printf("pacing: %d pictures, limit %d/s burst %d, floor %.1f s, %d rounds\n", pictures,
+              rate, burst, floor, rounds);
+  for (int round = 0; round < rounds; ++round) {
+    for (bool paced : {false, true}) {
+      std::this_thread::sleep_for(std::chrono::seconds(2));  // a full bucket again
+      int saved = 0;
+      int rejected = 0;
+      int requests = 0;
+      const double seconds = PacingOnce(sim.endpoints(), session, paced, &saved, &rejected, &requests);
+      std::printf(
+          "  pacing %-3s: %.1f s (%.2f x floor), %d requests, %d rejected (%.1f %%), saved %d of "
+          "%d\n",
+          paced ? "on" : "off", seconds, seconds / floor, requests, rejected,
+          requests > 0 ? 100.0 * rejected / requests : 0.0, saved, pictures);
+      std::fflush(stdout);
+    }
+  }
+}
+
 // The peak resident memory of this process image, in KiB. Not ru_maxrss:
 // Linux keeps that across exec, so a spawned child would report its parent's.
 long PeakResidentKib() {
@@ -480,11 +544,16 @@ int main(int argc, char** argv) {
   int rounds = 5;
   bool quick = false;
   bool memory_only = false;
+  bool pacing = false;
+  bool rounds_given = false;
   int only_pictures = 0;
   int only_latency = 0;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    if (arg == "--rounds" && i + 1 < argc) rounds = std::max(1, std::atoi(argv[++i]));
+    if (arg == "--rounds" && i + 1 < argc) {
+      rounds = std::max(1, std::atoi(argv[++i]));
+      rounds_given = true;
+    }
     if (arg == "--quick") quick = true;
     if (arg == "--memory-only") memory_only = true;
     if (arg == "--case" && i + 1 < argc &&
@@ -492,6 +561,11 @@ int main(int argc, char** argv) {
       only_pictures = 0;
     }
     if (arg == "--memory-child") return weibo::MemoryChild();
+    if (arg == "--pacing") pacing = true;
+  }
+  if (pacing) {
+    weibo::RunPacing(300, 10, 10, rounds_given ? rounds : 1);
+    return 0;
   }
   if (only_pictures > 0) {
     std::printf("album download, tool against curl --parallel --parallel-max 5, %d rounds\n", rounds);

@@ -51,6 +51,8 @@ struct FlowHooks {
   std::function<void(const FlowContext&)> show_downloads;
   // The popup's download commands, with the size segment of the chosen item.
   std::function<void(const FlowContext&, const Text& size_segment)> download_album;
+  // Command 下载全部相册: every album of the current user, in that size.
+  std::function<void(const FlowContext&, const Text& size_segment)> download_account;
   // The pool's task routine: handles one posted page task on a worker
   // thread. The pool is created only when this is set.
   std::function<void(const FlowContext&, TaskValue task)> download_page;

@@ -79,6 +79,29 @@ struct ProgramState {
   std::atomic<bool> status_update_queued{false};
   std::atomic<std::int64_t> status_shown_at_ms{0};
   Text status_shown;  // the download text shown last; user-interface thread only
+  // Stopping: each stop raises stop_serial, and a task of an album queued
+  // before the latest stop ends without asking anything more. `stopped`
+  // holds from a stop until the next download is queued; the status bar then
+  // says that downloading stopped.
+  std::atomic<std::uint64_t> stop_serial{0};
+  std::atomic<bool> stopped{false};
+  // The current round of downloads (from the first album queued while none
+  // ran until the finishing text): saved_count when it began, the albums a
+  // whole-account download takes (0 for single albums) and the pictures its
+  // photo lists have named so far.
+  std::atomic<std::int32_t> round_saved_base{0};
+  std::atomic<std::int32_t> round_albums{0};
+  std::atomic<std::int32_t> round_pictures{0};
+  // Until when (steady clock, milliseconds) the service asked us to slow
+  // down; the status bar says so meanwhile.
+  std::atomic<std::int64_t> slow_down_until_ms{0};
+  // Requests to a host that answered with a rate limit share its cool-down
+  // and pace themselves; false leaves each request to its own retries.
+  bool pace_hosts = true;
+  // Download requests sent, and how many of them the service refused with a
+  // rate limit; changed atomically by the download tasks.
+  std::atomic<std::int32_t> requests_sent{0};
+  std::atomic<std::int32_t> rate_limited_replies{0};
   // The pauses before the retries of a failed transfer, one per retry, and
   // the longest Retry-After that is honoured. Set before the first download;
   // tests shorten them.

@@ -9,7 +9,15 @@ namespace {
 
 const char* Name(WindowId window) { return window == WindowId::kMain ? "main" : "sign-in"; }
 const char* Name(Control control) {
-  return control == Control::kAlbumView ? "album-view" : "album-menu";
+  switch (control) {
+    case Control::kAlbumView:
+      return "album-view";
+    case Control::kStopCommand:
+      return "stop-command";
+    case Control::kAlbumMenu:
+      break;
+  }
+  return "album-menu";
 }
 
 }  // namespace

@@ -33,11 +33,19 @@ enum class MenuItem {
   kDownloadHigh,      // 右键 / 下载选中_高清
   kDownloadStandard,  // 右键 / 下载选中_标清
   kDownloadOriginal,  // 右键 / 下载选中_原画 (shows "Ctrl+D", has no shortcut)
+  kAllUltra,          // 操作 and 右键 / 下载全部相册 / 超清
+  kAllHigh,           // 操作 and 右键 / 下载全部相册 / 高清
+  kAllStandard,       // 操作 and 右键 / 下载全部相册 / 标清
+  kAllOriginal,       // 操作 and 右键 / 下载全部相册 / 原画
+  kStopDownloads,     // 操作 / 停止下载 (Esc)
   kSignOut,           // 操作 / 退出登录, the last item, after a separator
 };
 
 // What SetDisabled can grey out.
-enum class Control { kAlbumView, kAlbumMenu };
+enum class Control { kAlbumView, kAlbumMenu, kStopCommand };
+
+// What the taskbar button shows of the downloads (Windows only).
+enum class TaskbarProgress { kNone, kNormal, kPaused, kError };
 
 // Pictures for the album view's items: one encoded picture (JPEG, PNG, BMP or
 // anything the image layer reads) per icon, shown fitted into
@@ -125,6 +133,10 @@ class WindowOps {
   // The first selected item's index, or -1 when none is selected.
   virtual int SelectedIndex() const = 0;
   virtual void SetDisabled(Control control, bool disabled) = 0;
+  // Shows the downloads' share done (`done` of `total`) on the window's
+  // taskbar button where the platform has one; kNone clears it. Does nothing
+  // by default.
+  virtual void SetTaskbarProgress(TaskbarProgress /*state*/, int /*done*/, int /*total*/) {}
   // Shows the hidden group 右键 as a popup 3 pixels right of and below the
   // mouse pointer; the chosen item arrives as a menu event. Shows nothing
   // while the group is disabled.

@@ -212,7 +212,7 @@ std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* user) 
       return 0;
     }
     state->sunk_bytes += bytes;
-    return state->sink->Write(data, bytes) ? bytes : 0;
+    return !state->sink->Cancelled() && state->sink->Write(data, bytes) ? bytes : 0;
   }
   ByteArray& body = state->reply->body;
   if (bytes > state->limits->max_body_bytes - body.size()) {
@@ -261,6 +261,7 @@ int OnProgress(void* user, curl_off_t, curl_off_t down, curl_off_t, curl_off_t u
     state->idle_too_long = true;
     return 1;
   }
+  if (state->sink != nullptr && state->sink->Cancelled()) return 1;
   const auto moved = static_cast<std::size_t>(down + up) + state->header_bytes;
   if (BelowMinimalSpeed(state, now, moved)) {
     state->too_slow = true;

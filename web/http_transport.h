@@ -28,6 +28,12 @@ class BodySink {
   // Called with each piece of the body, in order. False abandons the
   // transfer (outcome kFailed).
   virtual bool Write(const char* data, std::size_t size) = 0;
+  // Asked by the transport while the exchange runs, between pieces and at
+  // least about once a second while it waits for the server (WinINet: only
+  // between pieces of the reply). True ends the exchange as kFailed; a
+  // transfer that was never going to end this way need not override it.
+  // Called on the exchange's thread.
+  virtual bool Cancelled() { return false; }
 };
 
 // What one exchange sends.

@@ -185,6 +185,7 @@ TransportOutcome ReadBody(HINTERNET request, BodySink* sink, const TransportLimi
   const double window_seconds = std::chrono::duration<double>(limits.min_speed_window).count();
   const double window_needed = static_cast<double>(limits.min_bytes_per_second) * window_seconds;
   for (;;) {
+    if (sink != nullptr && sink->Cancelled()) return TransportOutcome::kFailed;
     DWORD count = 0;
     if (!InternetReadFile(request, buffer.data(), static_cast<DWORD>(buffer.size()), &count)) {
       return FailureOutcome(GetLastError(), Clock::now() - last_byte, limits);
@@ -245,6 +246,10 @@ void Run(HINTERNET handle, const TransportRequest& request, const TransportLimit
     reply->redirect_url = AbsoluteTarget(request, location);
   }
   BodySink* sink = request.body_sink;
+  if (sink != nullptr && sink->Cancelled()) {
+    reply->outcome = TransportOutcome::kFailed;
+    return;
+  }
   if (sink != nullptr && !sink->Accept(reply->status)) sink = nullptr;
   reply->outcome = ReadBody(handle, sink, limits, ContentLength(handle), reply);
 }

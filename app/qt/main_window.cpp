@@ -136,8 +136,8 @@ void MainWindow::BuildToolBar(QWidget* band) {
   }
 }
 
-void MainWindow::AddItem(QMenu* menu, MenuItem item, const char* caption,
-                         const char* shown_shortcut, const QKeySequence& shortcut) {
+QAction* MainWindow::AddItem(QMenu* menu, MenuItem item, const char* caption,
+                             const char* shown_shortcut, const QKeySequence& shortcut) {
   QString text = GbkToQString(caption);
   if (shown_shortcut != nullptr) text += QLatin1Char('\t') + QLatin1String(shown_shortcut);
   QAction* action = menu->addAction(text);
@@ -146,6 +146,15 @@ void MainWindow::AddItem(QMenu* menu, MenuItem item, const char* caption,
   connect(action, &QAction::triggered, this, [this, item] {
     if (on_menu_item) on_menu_item(item);
   });
+  return action;
+}
+
+void MainWindow::AddAllAlbumsMenu(QMenu* menu) {
+  QMenu* sizes = menu->addMenu(GbkToQString(kMenuAllAlbums));
+  AddItem(sizes, MenuItem::kAllUltra, kMenuSizeUltra, nullptr, QKeySequence());
+  AddItem(sizes, MenuItem::kAllHigh, kMenuSizeHigh, nullptr, QKeySequence());
+  AddItem(sizes, MenuItem::kAllStandard, kMenuSizeStandard, nullptr, QKeySequence());
+  AddItem(sizes, MenuItem::kAllOriginal, kMenuSizeOriginal, nullptr, QKeySequence());
 }
 
 void MainWindow::BuildMenus() {
@@ -156,6 +165,11 @@ void MainWindow::BuildMenus() {
           QKeySequence(Qt::CTRL | Qt::Key_E));
   AddItem(operations, MenuItem::kAboutAuthor, kMenuAboutAuthor, "Ctrl+I",
           QKeySequence(Qt::CTRL | Qt::Key_I));
+  operations->addSeparator();
+  AddAllAlbumsMenu(operations);
+  stop_action_ = AddItem(operations, MenuItem::kStopDownloads, kMenuStopDownloads, "Esc",
+                         QKeySequence(Qt::Key_Escape));
+  stop_action_->setEnabled(false);
   operations->addSeparator();
   AddItem(operations, MenuItem::kSignOut, kMenuSignOut, nullptr, QKeySequence());
   QMenu* help = menuBar()->addMenu(GbkToQString(kMenuHelp));
@@ -170,6 +184,8 @@ void MainWindow::BuildMenus() {
   AddItem(album_menu_, MenuItem::kDownloadStandard, kMenuDownloadStandard, nullptr, QKeySequence());
   AddItem(album_menu_, MenuItem::kDownloadOriginal, kMenuDownloadOriginal, "Ctrl+D",
           QKeySequence());
+  album_menu_->addSeparator();
+  AddAllAlbumsMenu(album_menu_);
 }
 
 void MainWindow::BuildStatusBar() {

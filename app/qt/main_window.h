@@ -39,6 +39,8 @@ class MainWindow : public QMainWindow {
 
   AlbumView* Albums() const { return albums_; }
   QMenu* AlbumMenu() const { return album_menu_; }
+  // 操作 / 停止下载: enabled only while something downloads.
+  QAction* StopAction() const { return stop_action_; }
   void SetStatusText(const QString& text);
   QString StatusText() const;
 
@@ -56,11 +58,14 @@ class MainWindow : public QMainWindow {
   void BuildMenus();
   void BuildToolBar(QWidget* band);
   void BuildStatusBar();
-  void AddItem(QMenu* menu, MenuItem item, const char* caption, const char* shown_shortcut,
-               const QKeySequence& shortcut);
+  QAction* AddItem(QMenu* menu, MenuItem item, const char* caption, const char* shown_shortcut,
+                   const QKeySequence& shortcut);
+  // The submenu 下载全部相册 with its four sizes, at the end of `menu`.
+  void AddAllAlbumsMenu(QMenu* menu);
 
   AlbumView* albums_ = nullptr;
   QMenu* album_menu_ = nullptr;
+  QAction* stop_action_ = nullptr;
   QLabel* status_part_ = nullptr;
   FirstActivation first_activation_;
 };

@@ -199,6 +199,8 @@ void QtWindowOps::SetDisabled(Control control, bool disabled) {
   if (main_ == nullptr) return;
   if (control == Control::kAlbumView) {
     main_->Albums()->setEnabled(!disabled);
+  } else if (control == Control::kStopCommand) {
+    main_->StopAction()->setEnabled(!disabled);
   } else {
     main_->AlbumMenu()->setEnabled(!disabled);
   }

@@ -286,6 +286,10 @@ int Win32WindowOps::AppendItem(const Text& label, int picture_index) {
       SendMessageW(main_.album_view, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
 }
 
+void Win32WindowOps::SetTaskbarProgress(TaskbarProgress state, int done, int total) {
+  taskbar_.Show(main_.window, state, done, total);
+}
+
 int Win32WindowOps::SelectedIndex() const {
   if (main_.album_view == nullptr) return -1;
   return ListView_GetNextItem(main_.album_view, -1, LVNI_SELECTED);
@@ -295,6 +299,12 @@ void Win32WindowOps::SetDisabled(Control control, bool disabled) {
   if (main_.window == nullptr) return;
   if (control == Control::kAlbumView) {
     EnableWindow(main_.album_view, disabled ? FALSE : TRUE);
+    return;
+  }
+  if (control == Control::kStopCommand) {
+    EnableMenuItem(GetMenu(main_.window),
+                   kMenuCommandBase + static_cast<int>(MenuItem::kStopDownloads),
+                   MF_BYCOMMAND | (disabled ? MF_GRAYED : MF_ENABLED));
     return;
   }
   album_menu_enabled_ = !disabled;

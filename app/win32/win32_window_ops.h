@@ -9,6 +9,7 @@
 // window's accelerators work.
 #pragma once
 
+#include "app/win32/taskbar_button.h"
 #include "app/win32/windows_api.h"
 
 #include <functional>
@@ -63,6 +64,7 @@ class Win32WindowOps : public WindowOps {
   int AppendItem(const Text& label, int picture_index) override;
   int SelectedIndex() const override;
   void SetDisabled(Control control, bool disabled) override;
+  void SetTaskbarProgress(TaskbarProgress state, int done, int total) override;
   void PopupAlbumMenu() override;
   void ProcessPendingMessages() override;
   bool InputBox(const Text& prompt, const Text& title, const Text& initial_text,
@@ -89,6 +91,7 @@ class Win32WindowOps : public WindowOps {
   HIMAGELIST album_images_ = nullptr;
   std::vector<MainWindowParts> retired_;  // main windows whose destruction is queued
   UiCallQueue calls_;
+  TaskbarButton taskbar_;
 };
 
 }  // namespace weibo

@@ -135,11 +135,27 @@ void AddMenuItem(HMENU menu, MenuItem item, const char* caption, const wchar_t* 
               MenuText(caption, shortcut).c_str());
 }
 
+// The submenu 下载全部相册 with its four sizes, at the end of `menu`.
+void AddAllAlbumsMenu(HMENU menu) {
+  HMENU sizes = CreatePopupMenu();
+  AddMenuItem(sizes, MenuItem::kAllUltra, kMenuSizeUltra, nullptr);
+  AddMenuItem(sizes, MenuItem::kAllHigh, kMenuSizeHigh, nullptr);
+  AddMenuItem(sizes, MenuItem::kAllStandard, kMenuSizeStandard, nullptr);
+  AddMenuItem(sizes, MenuItem::kAllOriginal, kMenuSizeOriginal, nullptr);
+  AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(sizes), Wide(kMenuAllAlbums).c_str());
+}
+
 HMENU BuildMenuBar() {
   HMENU operations = CreatePopupMenu();
   AddMenuItem(operations, MenuItem::kStartAnalysis, kMenuStartAnalysis, L"Ctrl+F");
   AddMenuItem(operations, MenuItem::kViewDownloads, kMenuViewDownloads, L"Ctrl+E");
   AddMenuItem(operations, MenuItem::kAboutAuthor, kMenuAboutAuthor, L"Ctrl+I");
+  AppendMenuW(operations, MF_SEPARATOR, 0, nullptr);
+  AddAllAlbumsMenu(operations);
+  // Enabled only while something downloads.
+  AddMenuItem(operations, MenuItem::kStopDownloads, kMenuStopDownloads, L"Esc");
+  EnableMenuItem(operations, kMenuCommandBase + static_cast<int>(MenuItem::kStopDownloads),
+                 MF_BYCOMMAND | MF_GRAYED);
   AppendMenuW(operations, MF_SEPARATOR, 0, nullptr);
   AddMenuItem(operations, MenuItem::kSignOut, kMenuSignOut, nullptr);
   HMENU help = CreatePopupMenu();
@@ -159,6 +175,8 @@ HMENU BuildAlbumMenu() {
   AddMenuItem(popup, MenuItem::kDownloadHigh, kMenuDownloadHigh, nullptr);
   AddMenuItem(popup, MenuItem::kDownloadStandard, kMenuDownloadStandard, nullptr);
   AddMenuItem(popup, MenuItem::kDownloadOriginal, kMenuDownloadOriginal, L"Ctrl+D");
+  AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
+  AddAllAlbumsMenu(popup);
   return popup;
 }
 
@@ -170,6 +188,7 @@ HACCEL BuildAccelerators() {
       {FCONTROL | FVIRTKEY, 'I', command(MenuItem::kAboutAuthor)},
       {FCONTROL | FVIRTKEY, 'H', command(MenuItem::kUsageHelp)},
       {FCONTROL | FVIRTKEY, 'M', command(MenuItem::kFeedback)},
+      {FVIRTKEY, VK_ESCAPE, command(MenuItem::kStopDownloads)},
   };
   return CreateAcceleratorTableW(keys, static_cast<int>(std::size(keys)));
 }

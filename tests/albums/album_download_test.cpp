@@ -372,7 +372,7 @@ TEST_F(AlbumDownloadTest, QueuedAlbumsShowOneFinishingTextAtTheirEnd) {
   Download(1, "/mw1024/");
   std::vector<std::string> disabling;
   for (const std::string& call : windows_.Calls()) {
-    if (call.rfind("SetDisabled", 0) == 0) disabling.push_back(call);
+    if (call.rfind("SetDisabled album", 0) == 0) disabling.push_back(call);
   }
   EXPECT_EQ(disabling.size(), 8u);
   EXPECT_THAT(std::vector<std::string>(disabling.begin(), disabling.begin() + 4),

@@ -4,6 +4,7 @@
 // names; QR codes confirm themselves there.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
@@ -11,6 +12,8 @@
 #include <thread>
 
 #include "albums/album_download.h"
+#include "albums/download_run.h"
+#include "albums/whole_account.h"
 #include "albums/album_list.h"
 #include "albums/saved_pictures.h"
 #include "flow/recording_window_ops.h"
@@ -50,6 +53,15 @@ bool IsPicture(const ByteArray& bytes) {
          bytes.rfind("GIF8", 0) == 0;
 }
 
+// Signs in through the QR code (it confirms itself) and lists the signed-in
+// user's own albums.
+void SignInAndList(const FlowContext& context, RecordingWindowOps& windows) {
+  windows.LoadWindow(WindowId::kSignIn);
+  QrSignInPaced(context, SignInPacing{5, 5});
+  context.state->profile_address = "http://" + context.endpoints->main_host + "/";
+  ASSERT_TRUE(ResolveProfile(context));
+}
+
 TEST(SimProcessEndToEnd, SignsInListsAlbumsAndDownloadsUnderChineseFolderNames) {
   const Endpoints endpoints = ReadEndpoints();
   ASSERT_FALSE(endpoints.signon_host.empty()) << "no simulator endpoints";
@@ -60,17 +72,12 @@ TEST(SimProcessEndToEnd, SignsInListsAlbumsAndDownloadsUnderChineseFolderNames) 
   const FlowContext context{state, &windows, &shell, &endpoints};
 
   // Sign-in: the QR picture becomes a BMP for the window; the code confirms
-  // itself; the jar fills.
-  windows.LoadWindow(WindowId::kSignIn);
-  QrSignInPaced(context, SignInPacing{5, 5});
+  // itself; the jar fills; the signed-in user's own albums, with cover icons.
+  ASSERT_NO_FATAL_FAILURE(SignInAndList(context, windows));
   ASSERT_TRUE(windows.IsLoaded(WindowId::kMain));
   EXPECT_EQ(windows.LabelText(), kSignInSucceeded);
   EXPECT_TRUE(windows.MessageBoxes().empty());
   EXPECT_FALSE(state->cookie_jar.empty());
-
-  // The signed-in user's own albums, with cover icons.
-  state->profile_address = "http://" + endpoints.main_host + "/";
-  ASSERT_TRUE(ResolveProfile(context));
   ASSERT_GT(windows.Items().size(), 3u);
   EXPECT_EQ(windows.LargeIconList().pictures.size(), windows.Items().size());
 
@@ -100,6 +107,78 @@ TEST(SimProcessEndToEnd, SignsInListsAlbumsAndDownloadsUnderChineseFolderNames) 
   EXPECT_EQ(state->saved_count, 32);
   for (const std::string& name : files) {
     EXPECT_TRUE(IsPicture(ReadWholeFile(folder / std::u8string(name.begin(), name.end())))) << name;
+  }
+}
+
+// Lines of the album's record of saved pictures: one per picture saved.
+long RecordLines(const std::filesystem::path& folder) {
+  const ByteArray record = ReadWholeFile(folder / kSavedPicturesFileName);
+  return static_cast<long>(std::count(record.begin(), record.end(), '\n'));
+}
+
+// A stop in the middle of a large album, the download that resumes it, and
+// then every album of the account at once (one of them complete already,
+// one empty) in one round.
+TEST(SimProcessEndToEnd, StopResumeAndTheWholeAccount) {
+  const Endpoints endpoints = ReadEndpoints();
+  ASSERT_FALSE(endpoints.signon_host.empty()) << "no simulator endpoints";
+  TempFolder temp;
+  FakeShell shell(temp.text());
+  RecordingWindowOps windows;
+  auto state = std::make_shared<ProgramState>();
+  const FlowContext context{state, &windows, &shell, &endpoints};
+  ASSERT_NO_FATAL_FAILURE(SignInAndList(context, windows));
+  ASSERT_TRUE(StartDownloadWorkers(context));
+  auto run_to_end = [&] {
+    for (int i = 0; i < 12000 && state->tasks_pending.load() != 0; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      windows.RunPostedCalls();
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    windows.RunPostedCalls();
+  };
+
+  // The first album holds 300 pictures.
+  windows.SelectItem(0);
+  DownloadAlbum(context, "/mw690/");
+  for (int i = 0; i < 6000 && state->saved_count < 20; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    windows.RunPostedCalls();
+  }
+  StopDownloads(context);
+  run_to_end();
+  const int saved = state->saved_count;
+  ASSERT_LT(saved, 300);
+  EXPECT_EQ(windows.StatusText(),
+            Gbk("状态:下载已停止,已保存 ") + std::to_string(saved) + Gbk(" 张"));
+  const std::vector<std::string> roots = FolderEntries(temp.path());
+  ASSERT_EQ(roots.size(), 1u);
+  const std::filesystem::path first = Below(temp.path(), {roots[0], "微博配图"});
+  std::vector<std::string> files = FolderEntries(first);
+  std::erase(files, std::string(kSavedPicturesFileName));
+  EXPECT_EQ(static_cast<int>(files.size()), saved);  // no temporary file left
+  EXPECT_EQ(RecordLines(first), saved);
+
+  // Resumed: only the missing pictures are fetched, so the record gains
+  // exactly one line for each.
+  DownloadAlbum(context, "/mw690/");
+  run_to_end();
+  EXPECT_EQ(windows.StatusText(), kDone);
+  EXPECT_EQ(RecordLines(first), 300);
+
+  // The whole account: the complete album adds nothing to its record; the
+  // empty one gets its folder.
+  DownloadWholeAccount(context, "/mw690/");
+  run_to_end();
+  EXPECT_EQ(windows.StatusText(), kDone);
+  EXPECT_EQ(RecordLines(first), 300);
+  EXPECT_TRUE(std::filesystem::is_directory(Below(temp.path(), {roots[0], "头像相册"})));
+  EXPECT_EQ(FolderEntries(Below(temp.path(), {roots[0], "淺草寺與雷門"})).size(), 33u);
+  EXPECT_GE(FolderEntries(Below(temp.path(), {roots[0]})).size(), windows.Items().size() - 2);
+  state->pool.Destroy();
+  state->lookup_pool.Destroy();
+  for (int i = 0; i < 5000 && state->pool.LiveWorkers() > 0; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
 }
 

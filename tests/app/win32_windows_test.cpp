@@ -216,15 +216,26 @@ TEST_F(Win32WindowsTest, MainWindowGeometryMenusAcceleratorsAndToolBar) {
   // group of the bar and its Ctrl+D is text only.
   HMENU menu_bar = GetMenu(window);
   EXPECT_THAT(MenuTexts(menu_bar), ElementsAre(W("操作"), W("帮助")));
-  EXPECT_THAT(MenuTexts(GetSubMenu(menu_bar, 0)),
+  HMENU operations = GetSubMenu(menu_bar, 0);
+  EXPECT_THAT(MenuTexts(operations),
               ElementsAre(W("开始分析\tCtrl+F"), W("查看下载\tCtrl+E"), W("关于作者\tCtrl+I"),
-                          W(""), W("退出登录")));
-  EXPECT_TRUE(GetMenuState(GetSubMenu(menu_bar, 0), 3, MF_BYPOSITION) & MF_SEPARATOR);
+                          W(""), W("下载全部相册"), W("停止下载\tEsc"), W(""),
+                          W("退出登录")));
+  EXPECT_TRUE(GetMenuState(operations, 3, MF_BYPOSITION) & MF_SEPARATOR);
+  EXPECT_TRUE(GetMenuState(operations, 6, MF_BYPOSITION) & MF_SEPARATOR);
+  // The stop is greyed while nothing downloads; the whole-account submenu
+  // offers the four sizes, in the popup too.
+  EXPECT_TRUE(GetMenuState(operations, 5, MF_BYPOSITION) & MF_GRAYED);
+  ops_->SetDisabled(Control::kStopCommand, false);
+  EXPECT_FALSE(GetMenuState(operations, 5, MF_BYPOSITION) & MF_GRAYED);
+  const auto sizes = ElementsAre(W("超清"), W("高清"), W("标清"), W("原画"));
+  EXPECT_THAT(MenuTexts(GetSubMenu(operations, 4)), sizes);
+  EXPECT_THAT(MenuTexts(GetSubMenu(ops_->AlbumMenu(), 5)), sizes);
   EXPECT_THAT(MenuTexts(GetSubMenu(menu_bar, 1)),
               ElementsAre(W("使用帮助\tCtrl+H"), W("问题反馈\tCtrl+M")));
   EXPECT_THAT(MenuTexts(ops_->AlbumMenu()),
               ElementsAre(W("下载选中_超清"), W("下载选中_高清"), W("下载选中_标清"),
-                          W("下载选中_原画\tCtrl+D")));
+                          W("下载选中_原画\tCtrl+D"), W(""), W("下载全部相册")));
   EXPECT_NE(GetSubMenu(menu_bar, 0), ops_->AlbumMenu());
   EXPECT_NE(GetSubMenu(menu_bar, 1), ops_->AlbumMenu());
 
@@ -257,16 +268,19 @@ TEST_F(Win32WindowsTest, MainWindowGeometryMenusAcceleratorsAndToolBar) {
   EXPECT_EQ(width, Px(30));
   EXPECT_EQ(height, Px(30));
 
-  // Accelerators: exactly Ctrl+F, E, I, H and M, to the menu's commands.
+  // Accelerators: exactly Ctrl+F, E, I, H and M, to the menu's commands,
+  // and Esc (without Ctrl) to the stop.
   ACCEL keys[16] = {};
   const int count = CopyAcceleratorTableW(ops_->Accelerators(), keys, 16);
   std::vector<std::pair<int, int>> table;
   for (int i = 0; i < count; ++i) {
-    EXPECT_EQ(keys[i].fVirt & (FCONTROL | FVIRTKEY), FCONTROL | FVIRTKEY);
+    const int wanted = keys[i].key == VK_ESCAPE ? FVIRTKEY : FCONTROL | FVIRTKEY;
+    EXPECT_EQ(keys[i].fVirt & (FCONTROL | FVIRTKEY), wanted);
     table.emplace_back(keys[i].key, keys[i].cmd - kMenuCommandBase);
   }
   EXPECT_THAT(table, ElementsAre(std::pair('F', 0), std::pair('E', 1), std::pair('I', 2),
-                                 std::pair('H', 3), std::pair('M', 4)));
+                                 std::pair('H', 3), std::pair('M', 4),
+                                 std::pair(VK_ESCAPE, static_cast<int>(MenuItem::kStopDownloads))));
 }
 
 // After sign-in the sign-in window is hidden and the main window shown: the

@@ -139,9 +139,24 @@ TEST_F(WindowsTest, MainWindowTextsMenusAndToolBar) {
     for (QAction* item : group->menu()->actions()) items << item->text() + " " + item->shortcut().toString();
   }
   EXPECT_EQ(items, (QStringList{U("开始分析\tCtrl+F Ctrl+F"), U("查看下载\tCtrl+E Ctrl+E"),
-                                U("关于作者\tCtrl+I Ctrl+I"), U(" "), U("退出登录 "),
+                                U("关于作者\tCtrl+I Ctrl+I"), U(" "), U("下载全部相册 "),
+                                U("停止下载\tEsc Esc"), U(" "), U("退出登录 "),
                                 U("使用帮助\tCtrl+H Ctrl+H"),
                                 U("问题反馈\tCtrl+M Ctrl+M")}));
+  // The stop is enabled only while something downloads; the whole-account
+  // submenu offers the four sizes, in the popup too.
+  EXPECT_FALSE(window->StopAction()->isEnabled());
+  ops_->SetDisabled(Control::kStopCommand, false);
+  EXPECT_TRUE(window->StopAction()->isEnabled());
+  const QStringList sizes{U("超清"), U("高清"), U("标清"), U("原画")};
+  QStringList all_sizes;
+  for (QAction* item : groups[0]->menu()->actions()[4]->menu()->actions()) all_sizes << item->text();
+  EXPECT_EQ(all_sizes, sizes);
+  QStringList popup_sizes;
+  for (QAction* item : window->AlbumMenu()->actions()[5]->menu()->actions()) {
+    popup_sizes << item->text();
+  }
+  EXPECT_EQ(popup_sizes, sizes);
   // The popup is no menu of the bar, and its Ctrl+D is only a text.
   QMenu* popup = window->AlbumMenu();
   EXPECT_EQ(popup->title(), U("右键"));
@@ -149,7 +164,7 @@ TEST_F(WindowsTest, MainWindowTextsMenusAndToolBar) {
   QStringList texts;
   for (QAction* item : popup->actions()) texts << item->text() + item->shortcut().toString();
   EXPECT_EQ(texts, (QStringList{U("下载选中_超清"), U("下载选中_高清"), U("下载选中_标清"),
-                                U("下载选中_原画\tCtrl+D")}));
+                                U("下载选中_原画\tCtrl+D"), U(""), U("下载全部相册")}));
 
   // Three flat buttons with their captions and pictures.
   const auto buttons = window->findChild<QWidget*>(U("工具条1"))->findChildren<QToolButton*>();

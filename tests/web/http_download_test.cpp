@@ -105,5 +105,34 @@ TEST_F(HttpDownloadTest, CutOrRefusedBodiesAreNotComplete) {
   EXPECT_EQ(reply.status, 0);
 }
 
+// A sink that says it is cancelled ends its transfer as a failure: one
+// streaming a large body after its first piece, and one whose server has
+// gone silent after part of the body, long before the idle time-out (which
+// would end it as a time-out instead).
+TEST_F(HttpDownloadTest, ACancelledSinkEndsItsTransfer) {
+  class CancellingSink : public KeepingSink {
+   public:
+    bool Cancelled() override { return writes >= cancel_after; }
+    int cancel_after = 1;
+  };
+  server_.Enqueue(MakeReply("200 OK", {}, ByteArray(4 << 20, 'x')));
+  CancellingSink streaming;
+  DownloadReply reply = HttpDownloadVia(*transport_, server_.Url("/big"), &streaming);
+  EXPECT_EQ(reply.outcome, TransportOutcome::kFailed);
+  EXPECT_LT(streaming.bytes.size(), std::size_t{4} << 20);
+
+  TransportLimits patient = Limits();
+  patient.idle_timeout = 60s;
+  patient.min_bytes_per_second = 0;
+  const std::unique_ptr<HttpTransport> transport = NewHttpTransport(patient);
+  ScriptedReply silent{"HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\nabc"};
+  silent.stall = true;
+  server_.Enqueue(silent);
+  CancellingSink waiting;
+  waiting.cancel_after = 0;
+  reply = HttpDownloadVia(*transport, server_.Url("/silent"), &waiting);
+  EXPECT_EQ(reply.outcome, TransportOutcome::kFailed);
+}
+
 }  // namespace
 }  // namespace weibo

@@ -1,5 +1,7 @@
 #include "tools/weibo-sim/command_line.h"
 
+#include "tools/weibo-sim/rate_limiter.h"
+
 #include <charconv>
 
 namespace weibo::sim {
@@ -40,6 +42,8 @@ Text UsageText() {
          "                       reset, short, stall (VALUE ms), headers, badjson,\n"
          "                       html (200 with a sign-in page);\n"
          "                       e.g. status:0.1:503@/photos/  latency:1:50  reset@/large/\n"
+         "  --rate-limit R[:BURST]  a token bucket per client address: R requests a\n"
+         "                       second, BURST at once (default R); beyond it 418\n"
          "  --log                print one line per request on standard error\n"
          "  --help               show this text\n";
 }
@@ -97,6 +101,11 @@ bool ParseCommandLine(const std::vector<Text>& args, CommandLine* command_line, 
       ok = value(&text) && ParseFaultRule(text, &rule, error);
       if (ok) options.faults.push_back(rule);
       if (!ok && !error->empty() && error->find("--fault") == Text::npos) *error = "--fault: " + *error;
+    } else if (arg == "--rate-limit") {
+      RateLimit limit;
+      ok = value(&text) && ParseRateLimit(text, &limit, error);
+      options.rate_limit = limit.per_second;
+      options.rate_burst = limit.burst;
     } else if (arg == "--log") {
       options.log_to_stderr = true;
     } else {

@@ -146,7 +146,12 @@ void Serve(SimHttpServer& server, ServiceState& state, bool faulty, const RouteH
   std::optional<FaultKind> kind;
   if (decision.fault) kind = decision.fault->kind;
   Exchange exchange{request, response, record.cookies, record.signed_in_uid};
-  if (kind == FaultKind::kStall) {
+  // The rate limit answers before any fault or route.
+  if (faulty && !state.limiter.Admit(request.remote_addr)) {
+    SetHtml(response, ErrorPage(418), 418);
+    kind.reset();
+    record.fault = "ratelimit";
+  } else if (kind == FaultKind::kStall) {
     server.Pause(decision.fault->milliseconds);
     if (Connection* connection = CurrentConnection()) connection->Abandon(false);
     response.status = 0;
@@ -182,7 +187,8 @@ ServiceState::ServiceState(const SimOptions& opts)
       data(opts.bench_albums, opts.bench_photos),
       pictures(opts.picture_kib),
       sign_on(SignOnSettingsFor(opts, data)),
-      faults(opts.seed, opts.faults) {
+      faults(opts.seed, opts.faults),
+      limiter(RateLimit{opts.rate_limit, opts.rate_burst}) {
   for (const User& user : data.users()) {
     for (const Album& album : user.albums) {
       for (const Photo& photo : album.photos) picture_names.insert(photo.pic_name);

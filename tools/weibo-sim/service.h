@@ -9,6 +9,7 @@
 #include <set>
 #include <vector>
 
+#include "tools/weibo-sim/rate_limiter.h"
 #include "tools/weibo-sim/data_set.h"
 #include "tools/weibo-sim/faults.h"
 #include "tools/weibo-sim/pictures.h"
@@ -37,6 +38,7 @@ struct ServiceState {
   PictureStore pictures;
   SignOn sign_on;
   FaultPlan faults;
+  RateLimiter limiter;
   RequestLog log;
   std::set<Text> picture_names;
 

@@ -62,6 +62,11 @@ struct SimOptions {
 
   std::vector<FaultRule> faults;
 
+  // Requests a second and burst of the token bucket each client address
+  // gets; a request beyond it is answered 418. 0 requests a second: none.
+  double rate_limit = 0;
+  double rate_burst = 0;
+
   // Print one line per request on standard error.
   bool log_to_stderr = false;
 };
