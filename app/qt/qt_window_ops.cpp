@@ -14,6 +14,7 @@
 #include "app/qt/tool_icons.h"
 #include "app/window_layout.h"
 #include "app/window_texts.h"
+#include "support/picture_fit.h"
 
 namespace weibo {
 namespace {
@@ -29,11 +30,14 @@ QByteArray Bytes(const ByteArray& bytes) {
 QIcon FittedIcon(const ByteArray& picture, int width, int height) {
   QImage image;
   if (!image.loadFromData(Bytes(picture))) return QIcon(MissingPicture(qMin(width, height)));
-  const QImage scaled = image.scaled(width, height, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+  const PictureSize shown =
+      FitInside(PictureSize{image.width(), image.height()}, PictureSize{width, height});
+  const QImage scaled = image.scaled(shown.width, shown.height, Qt::IgnoreAspectRatio,
+                                     Qt::SmoothTransformation);
   QPixmap icon(width, height);
   icon.fill(Qt::transparent);
   QPainter painter(&icon);
-  painter.drawImage((width - scaled.width()) / 2, (height - scaled.height()) / 2, scaled);
+  painter.drawImage(CentredOffset(width, shown.width), CentredOffset(height, shown.height), scaled);
   return QIcon(icon);
 }
 
@@ -229,7 +233,7 @@ QWidget* QtWindowOps::DialogParent() const {
 bool QtWindowOps::InputBox(const Text& prompt, const Text& title, const Text& initial_text,
                            Text* entered) {
   QString edited;
-  if (!RunInputBox(DialogParent(), GbkToQString(prompt), GbkToQString(title),
+  if (!RunInputBox(DialogParent(), GbkToQString(prompt), GbkToQString(InputBoxTitleOr(title)),
                    GbkToQString(initial_text), &edited)) {
     return false;
   }
@@ -238,7 +242,8 @@ bool QtWindowOps::InputBox(const Text& prompt, const Text& title, const Text& in
 }
 
 int QtWindowOps::MessageBox(const Text& text, const Text& title, int flags) {
-  return RunMessageBox(DialogParent(), GbkToQString(text), GbkToQString(title), flags);
+  return RunMessageBox(DialogParent(), GbkToQString(text), GbkToQString(MessageBoxTitleOr(title)),
+                       flags);
 }
 
 }  // namespace weibo
