@@ -1,7 +1,10 @@
 // Ends WinINet exchanges whose body sink is cancelled while they wait in a
 // blocking call. A synchronous HttpSendRequest or InternetReadFile on a
 // silent server returns only when data or the idle time-out comes; closing
-// its handles from another thread makes it fail at once. A CancelWatch owns
+// its handles from another thread makes it fail at once on Windows (Wine's
+// WinINet lets the call end first; web/detachable_exchange.h gives the
+// caller control back either way, and this frees the connection early where
+// WinINet allows it). A CancelWatch owns
 // one thread that, while exchanges are watched, asks their sinks about every
 // 150 ms and closes the handles of a cancelled one that is waiting.
 //
