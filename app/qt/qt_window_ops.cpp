@@ -1,9 +1,11 @@
 #include "app/qt/qt_window_ops.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QByteArray>
 #include <QCursor>
 #include <QImage>
+#include <QImageReader>
 #include <QPainter>
 #include <QPixmap>
 #include <QScrollBar>
@@ -18,23 +20,37 @@
 namespace weibo {
 namespace {
 
+// More icons than two full album lists are never waiting to be shown.
+constexpr std::size_t kMaxPreparedIcons = 256;
+
 int Slot(WindowId window) { return window == WindowId::kMain ? 1 : 0; }
 
 QByteArray Bytes(const ByteArray& bytes) {
   return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
-// The picture fitted into a width x height icon, centred on a transparent
-// ground, or the stand-in when the bytes are no picture.
-QIcon FittedIcon(const ByteArray& picture, int width, int height) {
-  QImage image;
-  if (!image.loadFromData(Bytes(picture))) return QIcon(MissingPicture(qMin(width, height)));
-  const QImage scaled = image.scaled(width, height, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-  QPixmap icon(width, height);
+// The picture fitted into a width x height image, centred on a transparent
+// ground; null when the bytes are no picture. The decoder is asked for the
+// fitted size itself, so a JPEG larger than the icon is decoded at a fraction
+// of its size instead of in full and then scaled. Any thread.
+QImage FittedImage(const ByteArray& picture, int width, int height) {
+  QByteArray bytes = Bytes(picture);
+  QBuffer buffer(&bytes);
+  QImageReader reader(&buffer);
+  const QSize full = reader.size();
+  if (full.isValid() && (full.width() > width || full.height() > height)) {
+    reader.setScaledSize(full.scaled(width, height, Qt::KeepAspectRatio).expandedTo(QSize(1, 1)));
+  }
+  QImage image = reader.read();
+  if (image.isNull()) return QImage();
+  if (image.width() > width || image.height() > height) {
+    image = image.scaled(width, height, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+  }
+  QImage icon(width, height, QImage::Format_ARGB32_Premultiplied);
   icon.fill(Qt::transparent);
   QPainter painter(&icon);
-  painter.drawImage((width - scaled.width()) / 2, (height - scaled.height()) / 2, scaled);
-  return QIcon(icon);
+  painter.drawImage((width - image.width()) / 2, (height - image.height()) / 2, image);
+  return icon;
 }
 
 }  // namespace
@@ -168,11 +184,34 @@ void QtWindowOps::ClearItems() {
 }
 
 void QtWindowOps::SetLargeIconList(const ImageList& list) {
+  std::map<ByteArray, QImage> prepared;
+  {
+    std::lock_guard<std::mutex> hold(prepared_lock_);
+    prepared.swap(prepared_);
+  }
+  const ImageList defaults;
+  const bool default_size =
+      list.icon_width == defaults.icon_width && list.icon_height == defaults.icon_height;
   icons_.clear();
   icons_.reserve(list.pictures.size());
   for (const ByteArray& picture : list.pictures) {
-    icons_.push_back(FittedIcon(picture, list.icon_width, list.icon_height));
+    const auto found = default_size ? prepared.find(picture) : prepared.end();
+    const QImage image = found != prepared.end()
+                             ? found->second
+                             : FittedImage(picture, list.icon_width, list.icon_height);
+    icons_.push_back(image.isNull()
+                         ? QIcon(MissingPicture(qMin(list.icon_width, list.icon_height)))
+                         : QIcon(QPixmap::fromImage(image)));
   }
+}
+
+void QtWindowOps::PrepareLargeIcon(const ByteArray& picture) {
+  const ImageList defaults;
+  QImage image = FittedImage(picture, defaults.icon_width, defaults.icon_height);
+  std::lock_guard<std::mutex> hold(prepared_lock_);
+  // Lookups overtaken before showing anything leave theirs; keep it bounded.
+  if (prepared_.size() >= kMaxPreparedIcons) prepared_.clear();
+  prepared_.insert_or_assign(picture, std::move(image));
 }
 
 int QtWindowOps::AppendItem(const Text& label, int picture_index) {
