@@ -13,11 +13,16 @@
 #include <utility>
 #include <vector>
 
+#include "albums/album_list.h"
 #include "albums/album_texts.h"
 #include "albums/delayed_calls.h"
+#include "albums/download_ending.h"
 #include "albums/download_run.h"
 #include "albums/download_status.h"
+#include "albums/failure_list.h"
 #include "albums/paced_download.h"
+#include "albums/photo_list_reply.h"
+#include "albums/picture_format.h"
 #include "albums/retry_policy.h"
 #include "albums/saved_pictures.h"
 #include "albums/file_system.h"
@@ -103,23 +108,46 @@ void RecordSavedPicture(AlbumJob& job, const Text& file_name, std::uint64_t byte
   }
 }
 
+// After a write into the album's folder failed: when the folder takes no
+// more files (full disk, no permission, gone), marks the album so that its
+// remaining pictures are not asked for and keeps the round's first reason.
+// True when it takes no more files.
+bool NoteWriteFailure(ProgramState& state, AlbumJob& job, const Text& folder) {
+  if (job.unwritable.load()) return true;
+  WriteProblem problem = DefaultFileSystem().ProbeFolder(folder);
+  if (!IsLasting(problem)) return false;
+  job.unwritable.store(true);
+  WriteProblem none = WriteProblem::kNone;
+  state.write_problem.compare_exchange_strong(none, problem);
+  return true;
+}
+
 // Closes the album's record and writes its list of failed downloads, or
-// removes an old one when nothing failed.
-void FinishAlbum(AlbumJob& job) {
+// removes an old one when nothing is listed any more.
+void FinishAlbum(ProgramState& state, AlbumJob& job) {
   const Text list_path = JoinPath(job.folder, kFailedListFileName);
   std::vector<std::pair<std::int64_t, Text>> failed;
+  std::set<Text> tried;
   {
     std::lock_guard<std::mutex> hold(job.mutex);
     job.record.reset();
     failed = job.failed;
+    tried.swap(job.tried);
   }
   std::sort(failed.begin(), failed.end());
-  if (failed.empty()) {
-    DefaultFileSystem().RemoveFile(list_path);
-  } else {
-    ByteArray list;
-    for (const auto& [position, address] : failed) list += address + "\r\n";
-    DefaultFileSystem().ReplaceFile(list_path, list);
+  std::vector<Text> addresses;
+  for (const auto& [position, address] : failed) addresses.push_back(address);
+  FileSystem& files = DefaultFileSystem();
+  // A stopped album did not try the pictures it dropped.
+  const bool every_page_listed = !job.page_failed.load() && !JobStopped(state, job);
+  const ByteArray old_list =
+      every_page_listed ? ByteArray() : files.ReadFile(list_path).value_or(ByteArray());
+  const ByteArray list = MergedFailureList(old_list, addresses, tried, every_page_listed);
+  if (list.empty()) {
+    files.RemoveFile(list_path);
+  } else if (!files.ReplaceFile(list_path, list)) {
+    state.failure_list_unwritten.store(true);
+    NoteWriteFailure(state, job, job.folder);
   }
   MarkFolderBusy(job.folder, false);
 }
@@ -127,7 +155,7 @@ void FinishAlbum(AlbumJob& job) {
 // Ends one task: the album's files are written when it was the album's last
 // task, the finishing text is asked for when it was the last of all.
 void FinishTask(const FlowContext& context, AlbumJob& job) {
-  if (job.tasks_left.fetch_sub(1) == 1) FinishAlbum(job);
+  if (job.tasks_left.fetch_sub(1) == 1) FinishAlbum(*context.state, job);
   // The finishing text goes at once, not after the interval.
   if (context.state->tasks_pending.fetch_sub(1) == 1) PostProgress(context);
 }
@@ -209,6 +237,33 @@ void QueuePictures(const FlowContext& context, const std::shared_ptr<AlbumJob>& 
   }
 }
 
+// Ends a page that could not be listed: its pictures count as failed and
+// its address is listed.
+void FailPage(const FlowContext& context, AlbumJob& job, const PageTask& task,
+              const Text& address) {
+  job.page_failed.store(true);
+  RecordFailure(context, job, task, address, PicturesOnPage(job, task.page));
+  PagesDone(*context.state).fetch_add(1);
+  FinishTask(context, job);
+}
+
+// Once per round: the service no longer accepts the sign-in. Later pages are
+// not asked for (the flag is set first), the status bar says so, then the
+// sign_in_ended hook runs on the user-interface thread.
+void EndSignIn(const FlowContext& context) {
+  if (context.state->sign_in_ended.exchange(true)) return;
+  PostProgress(context);
+  if (context.hooks == nullptr || !context.hooks->sign_in_ended) return;
+  FlowContext without_state = context;
+  without_state.state.reset();
+  context.windows->PostToUiThread(
+      [without_state, weak = std::weak_ptr<ProgramState>(context.state)] {
+        FlowContext own = without_state;
+        own.state = weak.lock();
+        if (own.state != nullptr) own.hooks->sign_in_ended(own);
+      });
+}
+
 // Keeps no body but ends the transfer once the album's downloads stop.
 class StopSink : public BodySink {
  public:
@@ -223,11 +278,16 @@ class StopSink : public BodySink {
 };
 
 // A photo-list page: fetched with the shared cookie jar; a reply that failed
-// in passing or that is no JSON is fetched again later.
+// in passing, that is no JSON or no list is fetched again later. Not asked
+// for once the sign-in has ended or the album's folder takes no files.
 void ListPage(const FlowContext& context, std::unique_ptr<PageTask> task) {
   ProgramState& state = *context.state;
   std::shared_ptr<AlbumJob> job = task->job;
   const Text address = PhotoListAddress(*context.endpoints, *job, task->page);
+  if (state.sign_in_ended.load() || job->unwritable.load()) {
+    FailPage(context, *job, *task, address);
+    return;
+  }
   Text jar;
   {
     std::lock_guard<std::mutex> hold(state.cookie_lock);
@@ -245,23 +305,33 @@ void ListPage(const FlowContext& context, std::unique_ptr<PageTask> task) {
     return;
   }
   JsonNode document;
+  JsonNode list;
   const bool parsed = IsSuccess(reply) && JsonParse(document, Utf8ToGbk(reply.body));
-  if (IsSuccess(reply) && !parsed) reply.status = 503;  // a cut reply: worth another try
-  if (!parsed) {
+  const PhotoListVerdict verdict =
+      parsed ? JudgePhotoListReply(document, &list) : PhotoListVerdict::kNotAList;
+  if (verdict == PhotoListVerdict::kSignedOut) {
+    EndSignIn(context);
+    FailPage(context, *job, *task, address);
+    return;
+  }
+  if (verdict == PhotoListVerdict::kNotAList) {
+    // A cut reply or an error in place of the list: worth another try.
+    if (IsSuccess(reply)) reply.status = 503;
     if (const auto pause = RetryPause(state, *task, reply)) {
       RetryLater(context, std::move(task), *pause);
       return;
     }
-    RecordFailure(context, *job, *task, address, PicturesOnPage(*job, task->page));
-  } else {
-    QueuePictures(context, job, *task, JsonMember(JsonMember(document, "data"), "photo_list"));
+    FailPage(context, *job, *task, address);
+    return;
   }
+  QueuePictures(context, job, *task, list);
   PagesDone(state).fetch_add(1);
   FinishTask(context, *job);
 }
 
 // Takes a picture's body into a temporary file beside its target when the
-// reply is a success; anything else is left to the transfer.
+// reply is a success; anything else is left to the transfer. A body that
+// does not begin as a picture ends the transfer.
 class PictureSink : public BodySink {
  public:
   PictureSink(Text path, const ProgramState& state, const AlbumJob& job)
@@ -275,6 +345,10 @@ class PictureSink : public BodySink {
   }
   bool Write(const char* data, std::size_t size) override {
     if (file_ == nullptr) return false;
+    if (leading_.size() < kPictureSignatureBytes) {
+      leading_.append(data, std::min(size, kPictureSignatureBytes - leading_.size()));
+      if (leading_.size() == kPictureSignatureBytes && !LooksLikePicture(leading_)) return false;
+    }
     if (!file_->Write(data, size)) {
       disk_failed_ = true;
       return false;
@@ -293,6 +367,8 @@ class PictureSink : public BodySink {
   // Removes the temporary file of a transfer that is not kept.
   void Drop() { file_.reset(); }
   bool disk_failed() const { return disk_failed_; }
+  // True when the body so far begins as a picture does.
+  bool IsPicture() const { return LooksLikePicture(leading_); }
   std::uint64_t bytes() const { return bytes_; }
 
  private:
@@ -302,10 +378,15 @@ class PictureSink : public BodySink {
   std::unique_ptr<FileReplacement> file_;
   std::uint64_t bytes_ = 0;
   bool disk_failed_ = false;
+  ByteArray leading_;  // the body's first bytes, up to kPictureSignatureBytes
 };
 
 void SavePicture(const FlowContext& context, std::unique_ptr<PageTask> task) {
   std::shared_ptr<AlbumJob> job = task->job;
+  {
+    std::lock_guard<std::mutex> hold(job->mutex);
+    job->tried.insert(task->picture_address);
+  }
   const Text path = JoinPath(job->folder, task->file_name);
   // Only a picture the record lists can be complete already; others are not
   // looked for on disk.
@@ -316,9 +397,15 @@ void SavePicture(const FlowContext& context, std::unique_ptr<PageTask> task) {
     FinishTask(context, *job);
     return;
   }
+  if (job->unwritable.load()) {  // not asked for: it could not be saved
+    RecordFailure(context, *job, *task, task->picture_address, 1);
+    FinishTask(context, *job);
+    return;
+  }
   PictureSink sink(path, *context.state, *job);
-  const DownloadReply reply = PacedDownload(context, *task, task->picture_address, &sink);
-  if (IsSuccess(reply) && sink.Keep(task->modified)) {
+  DownloadReply reply = PacedDownload(context, *task, task->picture_address, &sink);
+  const bool picture = sink.IsPicture() && ContentTypeAllowsPicture(reply.raw_headers);
+  if (IsSuccess(reply) && picture && sink.Keep(task->modified)) {
     RecordSavedPicture(*job, task->file_name, sink.bytes());
     CountSavedPicture(context);
     FinishTask(context, *job);
@@ -329,7 +416,11 @@ void SavePicture(const FlowContext& context, std::unique_ptr<PageTask> task) {
     FinishTask(context, *job);
     return;
   }
-  if (!sink.disk_failed()) {
+  if (sink.disk_failed()) {
+    NoteWriteFailure(*context.state, *job, job->folder);
+  } else {
+    // A page or an empty body in place of the picture: worth another try.
+    if (IsSuccess(reply)) reply.status = 503;
     if (const auto pause = RetryPause(*context.state, *task, reply)) {
       RetryLater(context, std::move(task), *pause);
       return;
@@ -378,6 +469,7 @@ void QueueAlbumDownload(const FlowContext& context) {
   ProgramState& state = *context.state;
   const int index = context.windows->SelectedIndex();
   if (index < 0 || index >= static_cast<int>(state.album_table.size())) return;
+  if (!HaveDownloadRoot(context)) return;
   BeginRound(context);
   QueueAlbum(context, state.album_table[static_cast<std::size_t>(index)]);
 }
@@ -387,8 +479,15 @@ void QueueAlbum(const FlowContext& context, const AlbumRecord& album) {
   state.album_folder = JoinPath(state.download_root, SafePathComponent(album.caption));
   ResetPagesDone(state);
   FileSystem& files = DefaultFileSystem();
-  files.CreateFolder(state.album_folder);
   auto job = std::make_shared<AlbumJob>();
+  if (!files.CreateFolder(state.album_folder)) {
+    // Nothing can be saved: its pages and pictures count as failed.
+    if (!NoteWriteFailure(state, *job, state.download_root)) {
+      job->unwritable.store(true);
+      WriteProblem none = WriteProblem::kNone;
+      state.write_problem.compare_exchange_strong(none, WriteProblem::kOther);
+    }
+  }
   job->user_id = state.user_id;
   job->album_id = album.album_id;
   job->type = AlbumNumberOf(album.type);
@@ -414,11 +513,14 @@ void QueueAlbum(const FlowContext& context, const AlbumRecord& album) {
     if (state.pool.Post(reinterpret_cast<TaskValue>(task.get()))) {
       task.release();
     } else {
+      job->page_failed.store(true);  // not tried: the old list keeps its pictures
       job->tasks_left.fetch_sub(1);
       state.tasks_pending.fetch_sub(1);
     }
   }
-  if (job->tasks_left.fetch_sub(1) == 1) MarkFolderBusy(job->folder, false);
+  // The album's tasks may all have ended already (pictures saved before, or
+  // a folder that takes no files): then its files are written here.
+  if (job->tasks_left.fetch_sub(1) == 1) FinishAlbum(state, *job);
 }
 
 void DownloadPage(const FlowContext& context, TaskValue task_value) {

@@ -9,7 +9,12 @@
 // again after a growing pause; the waiting task sits on a timer, not on a
 // worker, so it never holds up other tasks. A picture that still fails is
 // neither saved nor counted: its address goes to the album folder's list of
-// failed downloads and the finishing text says how many failed. A picture
+// failed downloads and the finishing text says how many failed. A reply is
+// saved only when its body is a picture (picture_format.h); a photo-list
+// reply only counts when it is a list (photo_list_reply.h), and one that
+// says the sign-in has ended stops the round's pages (FlowHooks::
+// sign_in_ended is then called). After a write fails because the folder
+// takes no more files, the album's remaining pictures are not fetched. A picture
 // already saved complete in the same size (see saved_pictures.h) is not
 // fetched again. Each picture streams to a temporary file as it arrives and
 // takes its "updated_at" as modification time.
@@ -28,6 +33,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <utility>
 #include <vector>
 
@@ -57,12 +63,20 @@ struct AlbumJob {
   std::uint64_t stop_serial = 0;  // the state's stop serial when queued
   SavedPictures saved;
   std::atomic<std::int32_t> tasks_left{0};  // this album's tasks not yet finished
-  std::mutex mutex;                         // guards failed and record
+  // Set once a page could not be listed: the run has not tried every
+  // picture, so the old list of failed downloads keeps what it did not try.
+  std::atomic<bool> page_failed{false};
+  // Set once the folder takes no more files: the album's remaining pages and
+  // pictures are not asked for and count as failed.
+  std::atomic<bool> unwritable{false};
+  std::mutex mutex;                         // guards failed, tried and record
   // The album's record of saved pictures, opened at the first picture saved
   // and closed when the album's last task ends.
   std::unique_ptr<FileAppender> record;
   // Addresses that could not be saved, with their position in the album.
   std::vector<std::pair<std::int64_t, Text>> failed;
+  // The picture addresses this run asked for or found saved.
+  std::set<Text> tried;
 };
 
 

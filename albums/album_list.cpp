@@ -4,6 +4,7 @@
 
 #include "albums/album_download.h"
 #include "albums/album_texts.h"
+#include "albums/download_root_choice.h"
 #include "albums/file_system.h"
 #include "albums/path_names.h"
 #include "albums/placeholder_cover.h"
@@ -11,12 +12,12 @@
 namespace weibo {
 namespace {
 
-// The folder the download roots are made in. The shell gives none when no
-// usable folder exists; the working folder is then the only safe choice (a
-// bare separator would put the root at the top of the file system).
-Text RunDirectoryOf(Shell& shell) {
-  Text folder = shell.RunDirectory();
-  return folder.empty() ? Text(".") : folder;
+void ShowNoRunFolder(const FlowContext& context, const RunFolderChoice& choice) {
+  Text text = kNoRunFolderPrefix;
+  for (const Text& folder : choice.refused) text += "\n" + folder;
+  text += "\n";
+  text += kNoRunFolderSuffix;
+  context.windows->MessageBox(text, kNoRunFolderTitle, kMbOk | kMbIconWarning);
 }
 
 }  // namespace
@@ -27,8 +28,8 @@ int LoadAlbums(const FlowContext& context, AlbumListing listing) {
   state.nickname = std::move(listing.user.nickname);
   const Text title = state.nickname + kAlbumTitleSuffix;
   context.windows->SetTitle(WindowId::kMain, title);
-  state.download_root = JoinPath(RunDirectoryOf(*context.shell), SafePathComponent(title));
-  DefaultFileSystem().CreateFolder(state.download_root);
+  state.download_root.clear();
+  HaveDownloadRoot(context);
 
   context.windows->ClearItems();
   state.album_table = std::move(listing.albums);
@@ -38,6 +39,21 @@ int LoadAlbums(const FlowContext& context, AlbumListing listing) {
   state.album_images.pictures.resize(state.album_table.size(), PlaceholderCoverIcon());
   ResetPagesDone(state);
   return FillAlbumView(context);
+}
+
+bool HaveDownloadRoot(const FlowContext& context) {
+  ProgramState& state = *context.state;
+  if (!state.download_root.empty()) return true;
+  FileSystem& files = DefaultFileSystem();
+  const RunFolderChoice choice = ChooseRunFolder(*context.shell, files);
+  if (choice.folder.empty()) {
+    ShowNoRunFolder(context, choice);
+    return false;
+  }
+  state.download_root =
+      JoinPath(choice.folder, SafePathComponent(state.nickname + kAlbumTitleSuffix));
+  files.CreateFolder(state.download_root);
+  return true;
 }
 
 int FillAlbumView(const FlowContext& context) {

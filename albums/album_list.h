@@ -64,11 +64,18 @@ struct AlbumListing {
 
 // Makes `listing` the current user: stores the id and nickname, sets the main
 // window's title to nickname + " - 微相册", creates the user's download root
-// in the run directory (named after the title, made a safe folder name),
+// (HaveDownloadRoot),
 // replaces the album table and the icon list (an album without an icon gets
 // the placeholder), resets the page counter, empties the album view and fills
 // it again. Returns the number of albums listed.
 int LoadAlbums(const FlowContext& context, AlbumListing listing);
+
+// Makes sure the current user has a download root: when state->download_root
+// is empty, chooses the run folder (download_root_choice.h), sets the root to
+// the run folder + "\" + nickname + " - 微相册" (made a safe folder name) and
+// creates it. When no folder is usable, the root stays empty, a message box
+// names the folders tried, nothing is written and false is returned.
+bool HaveDownloadRoot(const FlowContext& context);
 
 // Shows state->album_table in the album view: the icon list, then one item
 // per album labelled caption + "_" + photo count + "张" with the album's own

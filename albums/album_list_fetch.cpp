@@ -31,6 +31,22 @@ AlbumRecord ReadAlbum(const JsonNode& element, const Endpoints& endpoints) {
   return album;
 }
 
+// Takes a cover's body, of a successful reply only, up to kMaxCoverBytes;
+// one byte more stops the transfer.
+class CoverBytes : public BodySink {
+ public:
+  bool Accept(int status) override { return status >= 200 && status < 300; }
+  bool Write(const char* data, std::size_t size) override {
+    if (size > kMaxCoverBytes - bytes.size()) {
+      bytes.clear();
+      return false;
+    }
+    bytes.append(data, size);
+    return true;
+  }
+  ByteArray bytes;
+};
+
 Text AlbumListAddress(const Endpoints& endpoints, const Text& user_id, int page) {
   return "http://" + endpoints.photo_host + kAlbumListPath + user_id + "&page=" +
          std::to_string(page) + "&count=" + std::to_string(kMaxAlbums) +
@@ -65,9 +81,15 @@ std::vector<AlbumRecord> FetchAlbumRecords(const Endpoints& endpoints, const Tex
 }
 
 ByteArray CoverIcon(const Text& cover_address) {
-  const ByteArray cover = cover_address == "0" ? ByteArray() : HttpRequest(cover_address);
+  if (cover_address == "0") return PlaceholderCoverIcon();
+  CoverBytes cover;
+  const DownloadReply reply = HttpDownload(cover_address, &cover);
   ByteArray jpeg;
-  if (!cover.empty() && ReencodeImage(cover, kImageJpeg, &jpeg)) return jpeg;
+  if (reply.outcome == TransportOutcome::kComplete && !cover.bytes.empty() &&
+      FitAndReencodeImage(cover.bytes, PictureSize{kCoverKeptSize, kCoverKeptSize}, kImageJpeg,
+                          &jpeg)) {
+    return jpeg;
+  }
   return PlaceholderCoverIcon();
 }
 

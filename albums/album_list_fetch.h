@@ -6,6 +6,7 @@
 // as FetchTextWithSharedJar describes.
 #pragma once
 
+#include <cstddef>
 #include <mutex>
 #include <vector>
 
@@ -41,9 +42,15 @@ std::vector<AlbumRecord> FetchAlbumRecords(const Endpoints& endpoints, const Tex
 std::vector<AlbumRecord> FetchAlbumListPage(const Endpoints& endpoints, const Text& user_id,
                                             int page, Text* cookie_jar, std::mutex* cookie_lock);
 
+// A cover's bytes are taken up to this size; the transfer of a larger one
+// is stopped there and the album gets the placeholder.
+inline constexpr std::size_t kMaxCoverBytes = std::size_t{8} << 20;
+
 // The album's icon: the picture at `cover_address` (fetched without cookies)
-// decoded once and encoded as JPEG, or the placeholder icon when it cannot be
-// downloaded or decoded. "0", the reading of a missing cover key, is no
+// decoded as it arrives, shrunk to fit kCoverKeptSize and encoded as JPEG;
+// only that small picture is kept. The placeholder icon when the cover cannot
+// be downloaded or decoded, passes kMaxCoverBytes or has more than
+// kMaxFittedSourcePixels pixels. "0", the reading of a missing cover key, is no
 // address: nothing is asked.
 ByteArray CoverIcon(const Text& cover_address);
 

@@ -1,5 +1,6 @@
 #include "albums/download_run.h"
 
+#include "albums/download_ending.h"
 #include "albums/download_status.h"
 
 namespace weibo {
@@ -13,7 +14,7 @@ void BeginRound(const FlowContext& context) {
   // A new round counts its own failures and shows its own texts, even
   // when they equal the last round's.
   if (state.tasks_pending.load() == 0) {
-    state.failed_count.store(0);
+    ClearEnding(state);
     state.round_saved_base.store(std::atomic_ref<std::int32_t>(state.saved_count).load());
     state.round_albums.store(0);
     state.round_pictures.store(0);

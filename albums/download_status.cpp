@@ -7,6 +7,7 @@
 #include <string>
 
 #include "albums/album_texts.h"
+#include "albums/download_ending.h"
 #include "albums/delayed_calls.h"
 #include "albums/download_run_texts.h"
 
@@ -21,9 +22,11 @@ std::int64_t NowMs() {
       .count();
 }
 
-// The text of a round still running: stopped, asked to slow down, or the
-// count (with the album count of a whole-account download).
+// The text of a round still running: the sign-in has ended, stopped, asked
+// to slow down, or the count (with the album count of a whole-account
+// download).
 Text RunningText(const ProgramState& state, std::int32_t saved, std::int64_t now_ms) {
+  if (state.sign_in_ended.load()) return kSignInEndedText;
   if (state.stopped.load()) {
     return kStoppedPrefix + std::to_string(saved - state.round_saved_base.load()) +
            kStoppedSuffix;
@@ -71,7 +74,7 @@ void ShowProgress(ProgramState& state, WindowOps& windows) {
   ShowTaskbar(state, windows, running, saved, now_ms);
   if (!running) windows.SetDisabled(Control::kStopCommand, true);
   const Text text = running || state.stopped.load() ? RunningText(state, saved, now_ms)
-                                                   : FinishingText(state.failed_count.load());
+                                                   : FinishingText(EndingOf(state));
   if (text == state.status_shown) return;
   state.status_shown = text;
   windows.SetStatusText(0, text);
@@ -79,10 +82,7 @@ void ShowProgress(ProgramState& state, WindowOps& windows) {
 
 }  // namespace
 
-Text FinishingText(std::int32_t failed) {
-  if (failed == 0) return kAllPagesDoneText;
-  return kFailedCountPrefix + std::to_string(failed) + kFailedCountSuffix;
-}
+Text FinishingText(std::int32_t failed) { return FinishingText(DownloadEnding{failed}); }
 
 void PostProgress(const FlowContext& context) {
   std::weak_ptr<ProgramState> weak = context.state;

@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 
+#include "flow/write_problem.h"
 #include "support/text_rules.h"
 
 namespace weibo {
@@ -78,10 +79,20 @@ class FileSystem {
   // while this process replaces files in `folder`. Returns how many it
   // removed.
   virtual int RemoveLeftoverTemporaryFiles(const Text& folder) = 0;
+  // Finds out whether files can be written in `folder` now, by writing a
+  // small temporary file there and removing it; called after a write failed,
+  // to tell a folder that takes no more files (and why) from a single file
+  // that could not be written. kNone when the probe was written.
+  virtual WriteProblem ProbeFolder(const Text& folder) = 0;
 };
 
 // The process's file system (std_file_system.h). Lives until the process
 // ends.
 FileSystem& DefaultFileSystem();
+
+// Makes `file_system` (not owned, must outlive its use; null: the standard
+// one) what DefaultFileSystem returns, and returns the one before. For tests
+// that need writes to fail in a given way; call it while no download runs.
+FileSystem* ReplaceDefaultFileSystem(FileSystem* file_system);
 
 }  // namespace weibo

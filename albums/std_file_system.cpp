@@ -1,6 +1,7 @@
 #include "albums/std_file_system.h"
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <iterator>
 #include <memory>
@@ -42,6 +43,39 @@ bool IsTemporaryName(const std::string& name) {
   const std::size_t dot = rest.rfind('.');
   if (dot == std::string::npos || dot == 0 || dot + 1 == rest.size()) return false;
   return rest.find_first_not_of("0123456789", dot + 1) == std::string::npos;
+}
+
+// The problem an errno value names, for a folder that still exists.
+WriteProblem ProblemOfError(int error_number) {
+  switch (error_number) {
+    case ENOSPC:
+#ifdef EDQUOT
+    case EDQUOT:
+#endif
+      return WriteProblem::kDiskFull;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+      return WriteProblem::kNoPermission;
+    case ENOENT:
+    case ENOTDIR:
+      return WriteProblem::kFolderGone;
+    default:
+      return WriteProblem::kOther;
+  }
+}
+
+// Writes a block of `bytes` zero bytes to a new file `probe`; 0 when that
+// worked, else the errno of the failing step (-1 when none was set).
+int WriteProbe(const std::filesystem::path& probe, std::size_t bytes) {
+  errno = 0;
+  std::ofstream stream(probe, std::ios::binary | std::ios::trunc);
+  if (!stream.is_open()) return errno != 0 ? errno : -1;
+  const std::string block(bytes, '\0');
+  stream.write(block.data(), static_cast<std::streamsize>(block.size()));
+  stream.flush();
+  if (!stream.fail()) stream.close();
+  return stream.fail() ? (errno != 0 ? errno : -1) : 0;
 }
 
 class StdFileAppender : public FileAppender {
@@ -204,9 +238,31 @@ int StdFileSystem::RemoveLeftoverTemporaryFiles(const Text& folder) {
   return removed;
 }
 
+WriteProblem StdFileSystem::ProbeFolder(const Text& folder) {
+  const std::filesystem::path native = NativePath(folder);
+  if (native.empty()) return WriteProblem::kOther;
+  std::error_code error;
+  if (!std::filesystem::is_directory(native, error)) return WriteProblem::kFolderGone;
+  const std::filesystem::path probe = TemporaryPathFor(native / u8"write-check");
+  const int error_number = WriteProbe(probe, 4096);
+  std::filesystem::remove(probe, error);
+  if (error_number == 0) return WriteProblem::kNone;
+  if (!std::filesystem::is_directory(native, error)) return WriteProblem::kFolderGone;
+  return ProblemOfError(error_number);
+}
+
+namespace {
+std::atomic<FileSystem*> replaced_file_system{nullptr};
+}  // namespace
+
 FileSystem& DefaultFileSystem() {
   static StdFileSystem* file_system = new StdFileSystem();  // never destroyed: workers may run
-  return *file_system;
+  FileSystem* replaced = replaced_file_system.load();
+  return replaced != nullptr ? *replaced : *file_system;
+}
+
+FileSystem* ReplaceDefaultFileSystem(FileSystem* file_system) {
+  return replaced_file_system.exchange(file_system);
 }
 
 }  // namespace weibo

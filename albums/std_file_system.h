@@ -17,6 +17,7 @@ class StdFileSystem : public FileSystem {
   std::unique_ptr<FileAppender> OpenForAppend(const Text& path) override;
   bool RemoveFile(const Text& path) override;
   int RemoveLeftoverTemporaryFiles(const Text& folder) override;
+  WriteProblem ProbeFolder(const Text& folder) override;
 
   // The native form of the tool's path `path`: "\" becomes the native
   // separator, then the text is decoded from code page 936. Empty for an

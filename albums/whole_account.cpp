@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "albums/album_download.h"
+#include "albums/album_list.h"
 #include "albums/album_list_fetch.h"
 #include "albums/call_pool.h"
 #include "albums/download_run.h"
@@ -47,7 +48,10 @@ std::vector<AlbumRecord> FetchEveryAlbum(const Endpoints& endpoints, const Text&
 
 void DownloadWholeAccount(const FlowContext& context, const Text& size_segment) {
   ProgramState& state = *context.state;
-  if (state.user_id.empty() || !StartCallPool(state.lookup_pool, kListWorkers)) return;
+  if (state.user_id.empty() || !HaveDownloadRoot(context) ||
+      !StartCallPool(state.lookup_pool, kListWorkers)) {
+    return;
+  }
   BeginRound(context);
   // The round holds one pending task while the list is read, so that it
   // neither finishes nor loses its stop command meanwhile.

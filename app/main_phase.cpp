@@ -31,10 +31,11 @@ void Program::StartDownloadPool() {
   // state alive after the exit hook.
   std::weak_ptr<ProgramState> weak_state = state_;
   auto routine = [weak_state, hook = parts_.flows.download_page, windows = parts_.windows,
-                  shell = parts_.shell, endpoints = &parts_.endpoints](TaskValue task) {
+                  shell = parts_.shell, endpoints = &parts_.endpoints,
+                  flows = &parts_.flows](TaskValue task) {
     std::shared_ptr<ProgramState> state = weak_state.lock();
     if (state == nullptr) return;
-    hook(FlowContext{state, windows, shell, endpoints}, task);
+    hook(FlowContext{state, windows, shell, endpoints, flows}, task);
   };
   state_->pool.Create(kDownloadWorkers, routine, 0, 0);
 }

@@ -72,7 +72,7 @@ void Program::EndProgram(int exit_code) {
 }
 
 FlowContext Program::Context() const {
-  return FlowContext{state_, parts_.windows, parts_.shell, &parts_.endpoints};
+  return FlowContext{state_, parts_.windows, parts_.shell, &parts_.endpoints, &parts_.flows};
 }
 
 }  // namespace weibo

@@ -2,6 +2,8 @@
 // The trailing comments show the characters.
 #pragma once
 
+#include <string>
+
 namespace weibo {
 
 // Sign-in window.
@@ -55,6 +57,12 @@ inline constexpr char kInputBoxTitle[] = "\xC7\xEB\xCA\xE4\xC8\xEB\xA3\xBA";   /
 inline constexpr char kInputBoxOk[] = "\xC8\xB7\xC8\xCF\xCA\xE4\xC8\xEB(&O)";  // 确认输入(&O)
 inline constexpr char kInputBoxCancel[] = "\xC8\xA1\xCF\xFB(&C)";              // 取消(&C)
 
+// The title a box shows: the caller's, or the box's default when the caller
+// gives none.
+inline std::string InputBoxTitleOr(const std::string& title) {
+  return title.empty() ? std::string(kInputBoxTitle) : title;
+}
+
 // The question 退出登录 asks first.
 inline constexpr char kSignOutQuestion[] =
     "\xC8\xB7\xB6\xA8\xD2\xAA\xCD\xCB\xB3\xF6\xB5\xC7\xC2\xBC\xC2\xF0\xA3\xBF\xCD\xCB\xB3\xF6\xBA\xF3"
@@ -64,6 +72,9 @@ inline constexpr char kSignOutQuestion[] =
 inline constexpr char kMessageBoxTitle[] = "\xD0\xC5\xCF\xA2\xA3\xBA";  // 信息：
 inline constexpr char kButtonOk[] = "\xC8\xB7\xB6\xA8";                 // 确定
 inline constexpr char kButtonCancel[] = "\xC8\xA1\xCF\xFB";             // 取消
+inline std::string MessageBoxTitleOr(const std::string& title) {
+  return title.empty() ? std::string(kMessageBoxTitle) : title;
+}
 inline constexpr char kButtonYes[] = "\xCA\xC7(&Y)";                    // 是(&Y)
 inline constexpr char kButtonNo[] = "\xB7\xF1(&N)";                     // 否(&N)
 inline constexpr char kButtonAbort[] = "\xD6\xD0\xD6\xB9(&A)";          // 中止(&A)

@@ -193,7 +193,7 @@ class FolderShell : public Shell {
   explicit FolderShell(Text folder) : folder_(std::move(folder)) {}
   bool OpenAddress(const Text&) override { return false; }
   bool ShowItemSelected(const Text&) override { return false; }
-  Text RunDirectory() override { return folder_; }
+  FolderSpelling LocateFolder(KnownFolder) override { return FolderSpelling{folder_, folder_}; }
   Text PathSeparator() const override { return "/"; }
 
  private:

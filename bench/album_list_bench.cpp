@@ -72,7 +72,10 @@ class NoShell : public Shell {
  public:
   bool OpenAddress(const Text&) override { return false; }
   bool ShowItemSelected(const Text&) override { return false; }
-  Text RunDirectory() override { return std::filesystem::temp_directory_path().string(); }
+  FolderSpelling LocateFolder(KnownFolder) override {
+    const Text folder = std::filesystem::temp_directory_path().string();
+    return FolderSpelling{folder, folder};
+  }
   Text PathSeparator() const override { return "/"; }
 };
 

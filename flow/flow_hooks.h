@@ -16,13 +16,18 @@
 
 namespace weibo {
 
+struct FlowHooks;
+
 // What a flow works with. `state` is never null while a hook runs; the other
-// members point at objects that live as long as the program.
+// members point at objects that live as long as the program. `hooks` lets a
+// flow start another (a download reaching the sign-in flows); it may be null
+// (tests), and then nothing is started.
 struct FlowContext {
   std::shared_ptr<ProgramState> state;
   WindowOps* windows = nullptr;
   Shell* shell = nullptr;
   const Endpoints* endpoints = nullptr;
+  const FlowHooks* hooks = nullptr;
 };
 
 struct FlowHooks {

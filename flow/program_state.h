@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "flow/window_ops.h"
+#include "flow/write_problem.h"
 #include "pool/worker_pool.h"
 #include "support/text_rules.h"
 
@@ -64,6 +65,14 @@ struct ProgramState {
   std::atomic<std::int32_t> tasks_pending{0};
   // Pictures that could not be saved since the downloads last finished.
   std::atomic<std::int32_t> failed_count{0};
+  // Set when a photo-list reply said that the service no longer accepts the
+  // sign-in: no further page of the round is asked for, and the status bar
+  // says so. Cleared when a new round starts.
+  std::atomic<bool> sign_in_ended{false};
+  // The first lasting reason of the round why an album folder took no more
+  // files, and whether a list of failed downloads could not be written.
+  std::atomic<WriteProblem> write_problem{WriteProblem::kNone};
+  std::atomic<bool> failure_list_unwritten{false};
   // Set while a status-bar update is on its way to the user-interface
   // thread, and when the last one was shown (steady clock, milliseconds):
   // the count is shown at most about ten times a second.

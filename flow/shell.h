@@ -1,6 +1,7 @@
 // The desktop services the tool uses: opening web pages, showing a folder in
-// the file manager, and the folder downloads are kept under. Paths and
-// addresses are code page 936 texts. app/qt/qt_shell.h implements it.
+// the file manager, and the folders downloads may be kept under. Paths and
+// addresses are code page 936 texts. app/qt/qt_shell.h and
+// app/win32/win32_shell.h implement it.
 //
 // Threading: called on the user-interface thread.
 #pragma once
@@ -8,6 +9,22 @@
 #include "support/text_rules.h"
 
 namespace weibo {
+
+// The folders downloads may be kept under (which one is used, and in what
+// order they are tried, is decided in albums/download_root_choice.h).
+enum class KnownFolder { kProgram, kPictures, kHome };
+
+// How one of the known folders is spelled for the tool's paths and for the
+// operator.
+struct FolderSpelling {
+  // The absolute path in code page 936, without a trailing separator; where
+  // code page 936 cannot spell the folder's long name, its short (8.3) name
+  // when that can be spelled; empty when neither can or the folder is unknown.
+  Text path;
+  // The folder as the operator knows it, letters code page 936 lacks shown
+  // as "?"; empty when the folder is unknown.
+  Text shown;
+};
 
 class Shell {
  public:
@@ -22,10 +39,8 @@ class Shell {
   // selected. Returns false, showing nothing, when `path` does not exist.
   virtual bool ShowItemSelected(const Text& path) = 0;
 
-  // The folder downloads are kept under, without a trailing separator: the
-  // folder that holds the executable, or, where that folder cannot be written
-  // (an installed copy), the user's pictures folder.
-  virtual Text RunDirectory() = 0;
+  // Where `folder` is on this system. Creates nothing.
+  virtual FolderSpelling LocateFolder(KnownFolder folder) = 0;
 
   // The separator between the parts of a path on this system.
   virtual Text PathSeparator() const = 0;

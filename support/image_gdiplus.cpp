@@ -112,26 +112,88 @@ bool AppendWritten(IStream* stream, ByteArray* out) {
 
 }  // namespace
 
-bool DecodeAndEncodeImage(std::string_view source, const char* format, ByteArray* encoded) {
-  if (source.empty() || source.size() > std::numeric_limits<UINT>::max()) return false;
-  CLSID encoder{};
-  if (!FindEncoder(format, &encoder)) return false;
-  StreamHolder input = StreamOver(source);
-  if (input == nullptr) return false;
+namespace {
+
+// A picture GDI+ reads from a memory stream; the stream must outlive the
+// image, so the two are kept together (the image is disposed of first).
+struct OpenedPicture {
+  StreamHolder stream;
+  ImageHolder image;
+};
+
+// The picture `source` holds; a null image when it is none.
+OpenedPicture OpenPicture(std::string_view source) {
+  OpenedPicture opened;
+  if (source.empty() || source.size() > std::numeric_limits<UINT>::max()) return opened;
+  opened.stream = StreamOver(source);
+  if (opened.stream == nullptr) return opened;
   Gdiplus::GpBitmap* bitmap = nullptr;
-  if (flat::GdipCreateBitmapFromStream(input.get(), &bitmap) != Gdiplus::Ok || bitmap == nullptr) {
-    return false;
+  if (flat::GdipCreateBitmapFromStream(opened.stream.get(), &bitmap) == Gdiplus::Ok) {
+    opened.image.reset(bitmap);
   }
-  ImageHolder image(bitmap);
+  return opened;
+}
+
+// Encodes `image` with the encoder `encoder`, appending the file.
+bool EncodeWith(Gdiplus::GpImage* image, const CLSID& encoder, ByteArray* encoded) {
   IStream* raw_output = nullptr;
   if (CreateStreamOnHGlobal(nullptr, TRUE, &raw_output) != S_OK || raw_output == nullptr) {
     return false;
   }
   StreamHolder output(raw_output);
-  if (flat::GdipSaveImageToStream(image.get(), output.get(), &encoder, nullptr) != Gdiplus::Ok) {
+  if (flat::GdipSaveImageToStream(image, output.get(), &encoder, nullptr) != Gdiplus::Ok) {
     return false;
   }
   return AppendWritten(output.get(), encoded);
+}
+
+// `image` drawn at `size` (high-quality resampling) into a new 32-bit bitmap.
+ImageHolder Resampled(Gdiplus::GpImage* image, PictureSize size) {
+  Gdiplus::GpBitmap* bitmap = nullptr;
+  if (flat::GdipCreateBitmapFromScan0(size.width, size.height, 0, PixelFormat32bppARGB, nullptr,
+                                      &bitmap) != Gdiplus::Ok ||
+      bitmap == nullptr) {
+    return nullptr;
+  }
+  ImageHolder resampled(bitmap);
+  Gdiplus::GpGraphics* graphics = nullptr;
+  if (flat::GdipGetImageGraphicsContext(bitmap, &graphics) != Gdiplus::Ok) return nullptr;
+  flat::GdipSetInterpolationMode(graphics, Gdiplus::InterpolationModeHighQualityBicubic);
+  flat::GdipSetPixelOffsetMode(graphics, Gdiplus::PixelOffsetModeHalf);
+  const bool drawn =
+      flat::GdipDrawImageRectI(graphics, image, 0, 0, size.width, size.height) == Gdiplus::Ok;
+  flat::GdipDeleteGraphics(graphics);
+  return drawn ? std::move(resampled) : nullptr;
+}
+
+}  // namespace
+
+bool DecodeAndEncodeImage(std::string_view source, const char* format, ByteArray* encoded) {
+  CLSID encoder{};
+  if (!FindEncoder(format, &encoder)) return false;
+  const OpenedPicture picture = OpenPicture(source);
+  return picture.image != nullptr && EncodeWith(picture.image.get(), encoder, encoded);
+}
+
+bool DecodeFitAndEncodeImage(std::string_view source, PictureSize box, std::int64_t max_pixels,
+                             const char* format, ByteArray* encoded) {
+  CLSID encoder{};
+  if (!FindEncoder(format, &encoder)) return false;
+  const OpenedPicture picture = OpenPicture(source);
+  Gdiplus::GpImage* image = picture.image.get();
+  UINT width = 0;
+  UINT height = 0;
+  if (image == nullptr || flat::GdipGetImageWidth(image, &width) != Gdiplus::Ok ||
+      flat::GdipGetImageHeight(image, &height) != Gdiplus::Ok) {
+    return false;
+  }
+  // The header gives the size: a huge picture is refused undecoded.
+  if (width == 0 || height == 0 || std::int64_t{width} * height > max_pixels) return false;
+  const PictureSize size{static_cast<int>(width), static_cast<int>(height)};
+  // Drawn anew even at its own size: the encoders then always get 32-bit
+  // pixels, whatever the source's format (indexed, 1 bit ...).
+  ImageHolder small = Resampled(image, ShrinkToFit(size, box));
+  return small != nullptr && EncodeWith(small.get(), encoder, encoded);
 }
 
 bool CanEncodeImage(const char* format) {

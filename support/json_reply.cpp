@@ -116,6 +116,10 @@ int JsonLength(const JsonNode& node) {
   return static_cast<int>(json_object_array_length(array));
 }
 
+bool JsonIsArray(const JsonNode& node) {
+  return json_object_is_type(JsonNodeAccess::Get(node), json_type_array);
+}
+
 JsonNode JsonElement(const JsonNode& node, int index) {
   if (index < 0 || index >= JsonLength(node)) return JsonNode();
   json_object* array = JsonNodeAccess::Get(node);

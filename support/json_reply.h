@@ -77,6 +77,9 @@ JsonNode JsonMember(const JsonNode& node, const Text& key);
 // The number of elements when `node` holds an array, else 0.
 int JsonLength(const JsonNode& node);
 
+// True when `node` holds an array (also an empty one).
+bool JsonIsArray(const JsonNode& node);
+
 // The element at 0-based `index` when `node` holds an array and
 // 0 <= index < length, else an empty node.
 JsonNode JsonElement(const JsonNode& node, int index);

@@ -31,6 +31,18 @@ bool ReencodeImage(const ByteArray& source_bytes, int format_code, ByteArray* ta
   return true;
 }
 
+bool FitAndReencodeImage(const ByteArray& source_bytes, PictureSize box, int format_code,
+                         ByteArray* target_bytes) {
+  const char* format = FormatName(format_code);
+  if (format == nullptr || target_bytes == nullptr) return false;
+  ByteArray encoded;
+  if (!DecodeFitAndEncodeImage(source_bytes, box, kMaxFittedSourcePixels, format, &encoded)) {
+    return false;
+  }
+  *target_bytes = std::move(encoded);
+  return true;
+}
+
 bool StartImageCodecs() { return CanEncodeImage("BMP") && CanEncodeImage("JPEG"); }
 
 }  // namespace weibo

@@ -1,6 +1,9 @@
 // Re-encoding of picture bytes into a fixed file format, in memory.
 #pragma once
 
+#include <cstdint>
+
+#include "support/picture_fit.h"
 #include "support/text_rules.h"
 
 namespace weibo {
@@ -22,6 +25,16 @@ enum ImageFormatCode : int {
 // unknown or no encoder for it is available. Needs no display and no
 // application object; safe to call from several threads at once.
 bool ReencodeImage(const ByteArray& source_bytes, int format_code, ByteArray* target_bytes);
+
+// Pictures with more pixels than this are not decoded by FitAndReencodeImage
+// (a small file can stand for a picture too large for the address space).
+inline constexpr std::int64_t kMaxFittedSourcePixels = std::int64_t{16} << 20;
+
+// ReencodeImage of the picture shrunk to fit `box` (ShrinkToFit: kept as it
+// is when it fits). False as there, and also for a picture of more than
+// kMaxFittedSourcePixels pixels. Any thread.
+bool FitAndReencodeImage(const ByteArray& source_bytes, PictureSize box, int format_code,
+                         ByteArray* target_bytes);
 
 // Loads the image codecs once, so that the first re-encoding does not pay for
 // it, and reports whether BMP and JPEG can be written. Optional: re-encoding

@@ -3,6 +3,7 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <string>
@@ -54,23 +55,6 @@ CURL* ThreadHandle() {
   return handle.get();
 }
 
-// Percent-encodes the bytes a request target may not carry raw (controls,
-// space, DEL and bytes of 0x80 or more); everything else stays as given.
-std::string EscapeTarget(const std::string& path) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string escaped;
-  for (unsigned char c : path) {
-    if (c <= 0x20 || c >= 0x7F) {
-      escaped += '%';
-      escaped += kHex[c >> 4];
-      escaped += kHex[c & 0x0F];
-    } else {
-      escaped += static_cast<char>(c);
-    }
-  }
-  return escaped;
-}
-
 std::string UrlPart(CURLU* url, CURLUPart part) {
   char* text = nullptr;
   if (curl_url_get(url, part, &text, 0) != CURLUE_OK) return std::string();
@@ -82,8 +66,7 @@ std::string UrlPart(CURLU* url, CURLUPart part) {
 // make exactly that address (a host holding "@", "?" or a space, say).
 std::string ComposeUrl(const TransportRequest& request) {
   if (request.host.empty() || request.port < 1 || request.port > 65535) return std::string();
-  std::string url = (request.secure ? "https://" : "http://") + request.host + ":" +
-                    std::to_string(request.port) + EscapeTarget(request.path);
+  std::string url = RequestAddress(request);
   UrlHandle parsed(curl_url());
   if (!parsed || curl_url_set(parsed.get(), CURLUPART_URL, url.c_str(), 0) != CURLUE_OK) {
     return std::string();
@@ -104,11 +87,9 @@ bool Append(HeaderList* list, const char* line) {
   return true;
 }
 
-// The request's header lines followed by the suppressing entries. Lines that
-// are empty or hold a CR or LF of their own are left out.
+// The request's sendable header lines followed by the suppressing entries.
 bool BuildHeaderList(const std::vector<Text>& lines, HeaderList* list) {
-  for (const Text& line : lines) {
-    if (line.empty() || line.find_first_of("\r\n") != Text::npos) continue;
+  for (const Text& line : SendableHeaderLines(lines)) {
     if (!Append(list, line.c_str())) return false;
   }
   for (const char* entry : kSuppressed) {
@@ -123,8 +104,6 @@ bool BuildProxyHeaderList(HeaderList* list) {
   }
   return true;
 }
-
-Text AgentLine(const Text& agent) { return agent.substr(0, agent.find_first_of("\r\n")); }
 
 // Everything the callbacks of one exchange share.
 struct ExchangeState {
@@ -211,7 +190,7 @@ std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* user) 
   std::size_t bytes = size * count;
   state->last_byte = Clock::now();
   if (state->sink_taking) {
-    if (bytes > state->limits->max_body_bytes - state->sunk_bytes) {
+    if (bytes > state->limits->max_streamed_body_bytes - state->sunk_bytes) {
       state->too_large = true;
       return 0;
     }
@@ -280,7 +259,7 @@ bool SetOptions(CURL* easy, const TransportRequest& request, const std::string& 
                 curl_slist* headers, curl_slist* proxy_headers, ExchangeState* state) {
   const TransportLimits& limits = *state->limits;
   const std::string proxy = request.http_proxy ? "http://" + *request.http_proxy : std::string();
-  const std::string agent = AgentLine(request.agent);
+  const std::string agent = SendableAgent(request.agent);
   bool ok = true;
   auto set = [&](CURLoption option, auto value) {
     ok = ok && curl_easy_setopt(easy, option, value) == CURLE_OK;
@@ -300,7 +279,8 @@ bool SetOptions(CURL* easy, const TransportRequest& request, const std::string& 
   set(CURLOPT_PROXYHEADER, proxy_headers);
   set(CURLOPT_HEADEROPT, static_cast<long>(CURLHEADER_SEPARATE));
   set(CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(limits.connect_timeout.count()));
-  set(CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits.max_body_bytes));
+  set(CURLOPT_MAXFILESIZE_LARGE,
+      static_cast<curl_off_t>(std::max(limits.max_body_bytes, limits.max_streamed_body_bytes)));
   set(CURLOPT_HEADERFUNCTION, &OnHeader);
   set(CURLOPT_HEADERDATA, static_cast<void*>(state));
   set(CURLOPT_WRITEFUNCTION, &OnBody);

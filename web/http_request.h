@@ -39,7 +39,7 @@ namespace weibo {
 // request cannot be made (refused scheme, no host, bad port): then no
 // argument is written. Also empty when the exchange fails on the way
 // (refused connection, no byte for 60 s, under 1 KiB/s for 60 s, a body over
-// 256 MiB, a redirect to a refused scheme or from https to plain http); then
+// 32 MiB, a redirect to a refused scheme or from https to plain http); then
 // the arguments are written from what arrived.
 //
 // Blocks the calling thread. Consecutive calls of one thread to one server

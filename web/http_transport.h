@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <memory>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "support/text_rules.h"
@@ -86,7 +87,13 @@ struct TransportLimits {
   // from the first byte; 0 bytes per second switches the check off.
   std::size_t min_bytes_per_second = 1024;
   std::chrono::milliseconds min_speed_window{60'000};
-  std::size_t max_body_bytes = std::size_t{256} << 20;
+  // A body kept in memory (TransportReply::body) may not pass this: a text
+  // reply is held several times over while it is converted, and a 32-bit
+  // process has 2 GiB of address space in all.
+  std::size_t max_body_bytes = std::size_t{32} << 20;
+  // A body handed to a BodySink as it arrives (a picture written to its
+  // file) may not pass this.
+  std::size_t max_streamed_body_bytes = std::size_t{256} << 20;
   std::size_t max_header_bytes = std::size_t{1} << 20;
 };
 
@@ -97,6 +104,20 @@ class HttpTransport {
   // threads at once.
   virtual TransportReply Exchange(const TransportRequest& request) = 0;
 };
+
+// What both transports make of a request, the same way.
+//
+// The request target with the bytes it may not carry raw (controls, space,
+// DEL and bytes of 0x80 or more) percent-encoded; everything else stays as
+// given.
+Text EscapeTarget(std::string_view path);
+// The request's absolute address: scheme, host, port and escaped target.
+Text RequestAddress(const TransportRequest& request);
+// The header lines that are sent, in order: those that are neither empty nor
+// hold a CR or LF of their own (such a line could smuggle in another header).
+std::vector<Text> SendableHeaderLines(const std::vector<Text>& lines);
+// The agent text up to its first line break.
+Text SendableAgent(const Text& agent);
 
 // The process's transport with the default limits. It lives until the
 // process ends; safe to use from any thread.

@@ -11,6 +11,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace weibo {
 namespace {
@@ -48,23 +49,6 @@ void RaiseConnectionLimits() {
   (void)raised;
 }
 
-// Percent-encodes the bytes a request target may not carry raw (controls,
-// space, DEL and bytes of 0x80 or more); everything else stays as given.
-std::string EscapeTarget(const std::string& path) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string escaped;
-  for (unsigned char c : path) {
-    if (c <= 0x20 || c >= 0x7F) {
-      escaped += '%';
-      escaped += kHex[c >> 4];
-      escaped += kHex[c & 0x0F];
-    } else {
-      escaped += static_cast<char>(c);
-    }
-  }
-  return escaped;
-}
-
 bool HasAgentLine(const std::vector<Text>& lines) {
   for (const Text& line : lines) {
     if (AsciiLower(line).rfind("user-agent:", 0) == 0) return true;
@@ -73,17 +57,13 @@ bool HasAgentLine(const std::vector<Text>& lines) {
 }
 
 // The header lines handed to WinINet: the agent line unless the request's
-// lines hold one, then those lines in order. Lines that are empty or hold a
-// CR or LF of their own are left out.
+// lines hold one, then the sendable lines in order.
 std::vector<std::string> HeaderLines(const TransportRequest& request) {
   std::vector<std::string> lines;
   if (!HasAgentLine(request.header_lines)) {
-    lines.push_back("User-Agent: " + request.agent.substr(0, request.agent.find_first_of("\r\n")));
+    lines.push_back("User-Agent: " + SendableAgent(request.agent));
   }
-  for (const Text& line : request.header_lines) {
-    if (line.empty() || line.find_first_of("\r\n") != Text::npos) continue;
-    lines.push_back(line);
-  }
+  for (Text& line : SendableHeaderLines(request.header_lines)) lines.push_back(std::move(line));
   return lines;
 }
 
@@ -133,8 +113,7 @@ ByteArray HeaderBlock(std::string raw) {
 
 // The absolute form of a reply's Location against the request's address.
 Text AbsoluteTarget(const TransportRequest& request, const std::string& location) {
-  const std::string base = (request.secure ? "https://" : "http://") + request.host + ":" +
-                           std::to_string(request.port) + EscapeTarget(request.path);
+  const std::string base = RequestAddress(request);
   DWORD length = static_cast<DWORD>(base.size() + location.size() + 64);
   for (int attempt = 0; attempt < 2; ++attempt) {
     std::string combined(length, '\0');
@@ -201,7 +180,9 @@ TransportOutcome ReadBody(HINTERNET request, BodySink* sink, const TransportLimi
       window_start = last_byte;
       window_bytes = 0;
     }
-    if (count > limits.max_body_bytes - total) return TransportOutcome::kTooLarge;
+    const std::size_t cap =
+        sink != nullptr ? limits.max_streamed_body_bytes : limits.max_body_bytes;
+    if (count > cap - total) return TransportOutcome::kTooLarge;
     total += count;
     if (sink != nullptr) {
       if (!sink->Write(buffer.data(), count)) return TransportOutcome::kFailed;

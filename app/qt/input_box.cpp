@@ -33,7 +33,7 @@ InputBoxDialog::InputBoxDialog(QWidget* parent, const QString& prompt, const QSt
       ok_(new QPushButton(GbkToQString(kInputBoxOk), this)),
       cancel_(new QPushButton(GbkToQString(kInputBoxCancel), this)) {
   setFont(DialogFont());
-  setWindowTitle(title.isEmpty() ? GbkToQString(kInputBoxTitle) : title);
+  setWindowTitle(title);
   const LayoutSize size = DialogSizeToPixels(kInputBoxUnits);
   setFixedSize(size.width, size.height);
 

@@ -13,7 +13,6 @@ namespace weibo {
 
 class InputBoxDialog : public QDialog {
  public:
-  // An empty `title` stands for the default title.
   InputBoxDialog(QWidget* parent, const QString& prompt, const QString& title,
                  const QString& initial_text);
 

@@ -85,7 +85,7 @@ int EscapeResult(const std::vector<int>& results) {
 std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* parent, const QString& text,
                                             const QString& title, int flags) {
   auto box = std::make_unique<QMessageBox>(parent);
-  box->setWindowTitle(title.isEmpty() ? GbkToQString(kMessageBoxTitle) : title);
+  box->setWindowTitle(title);
   box->setTextFormat(Qt::PlainText);
   box->setText(text);
   box->setIcon(IconFor(flags));

@@ -8,7 +8,7 @@
 
 namespace weibo {
 
-// Builds the box for `flags`; an empty `title` stands for the default title.
+// Builds the box for `flags`.
 // Each button carries its result (MessageBoxResult) as the property
 // "result".
 std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* parent, const QString& text,

@@ -56,26 +56,23 @@ bool QtShell::ShowItemSelected(const Text& path) {
   return QDesktopServices::openUrl(QUrl::fromLocalFile(item.absolutePath()));
 }
 
-Text QtShell::RunDirectory() {
-  if (!run_directory_) {
-    run_directory_ = FirstUsableFolder(
-        {QCoreApplication::applicationDirPath(),
-         QStandardPaths::writableLocation(QStandardPaths::PicturesLocation), QDir::homePath()});
+FolderSpelling QtShell::LocateFolder(KnownFolder folder) {
+  switch (folder) {
+    case KnownFolder::kProgram: return SpellFolder(QCoreApplication::applicationDirPath());
+    case KnownFolder::kPictures:
+      return SpellFolder(QStandardPaths::writableLocation(QStandardPaths::PicturesLocation));
+    case KnownFolder::kHome: return SpellFolder(QDir::homePath());
   }
-  return *run_directory_;
+  return FolderSpelling{};
 }
 
-Text QtShell::FirstUsableFolder(const QStringList& candidates) {
-  for (const QString& candidate : candidates) {
-    if (candidate.isEmpty()) continue;
-    const QString folder = QDir::cleanPath(QDir(candidate).absolutePath());
-    const Text spelled = QStringToGbk(folder);
-    if (GbkToQString(spelled) != folder) continue;
-    if (!QDir().mkpath(folder)) continue;
-    const QFileInfo info(folder);
-    if (info.isDir() && info.isWritable()) return spelled;
-  }
-  return Text();
+FolderSpelling QtShell::SpellFolder(const QString& folder) {
+  if (folder.isEmpty()) return FolderSpelling{};
+  const QString absolute = QDir::cleanPath(QDir(folder).absolutePath());
+  FolderSpelling spelling;
+  spelling.shown = QStringToGbk(absolute);
+  if (GbkToQString(spelling.shown) == absolute) spelling.path = spelling.shown;
+  return spelling;
 }
 
 }  // namespace weibo

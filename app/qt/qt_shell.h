@@ -5,8 +5,6 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
-#include <optional>
 
 #include "flow/shell.h"
 
@@ -16,19 +14,14 @@ class QtShell : public Shell {
  public:
   bool OpenAddress(const Text& address) override;
   bool ShowItemSelected(const Text& path) override;
-  // Chosen once and kept: the executable's folder, else the user's pictures
-  // folder, else the home folder; each must be a writable folder whose path
-  // code page 936 can spell.
-  Text RunDirectory() override;
+  // The executable's folder, the user's pictures folder or the home folder,
+  // made absolute (Linux keeps no short names: a path code page 936 cannot
+  // spell has no `path`).
+  FolderSpelling LocateFolder(KnownFolder folder) override;
   Text PathSeparator() const override { return "/"; }
 
-  // The first of `candidates` that is a writable folder, or is created as
-  // one, and whose path survives the trip through code page 936, as a code
-  // page 936 text; empty when none qualifies.
-  static Text FirstUsableFolder(const QStringList& candidates);
-
- private:
-  std::optional<Text> run_directory_;
+  // `folder` made absolute and spelled in code page 936 (see FolderSpelling).
+  static FolderSpelling SpellFolder(const QString& folder);
 };
 
 }  // namespace weibo

@@ -16,6 +16,7 @@
 #include "app/qt/tool_icons.h"
 #include "app/window_layout.h"
 #include "app/window_texts.h"
+#include "support/picture_fit.h"
 
 namespace weibo {
 namespace {
@@ -29,27 +30,35 @@ QByteArray Bytes(const ByteArray& bytes) {
   return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
-// The picture fitted into a width x height image, centred on a transparent
-// ground; null when the bytes are no picture. The decoder is asked for the
-// fitted size itself, so a JPEG larger than the icon is decoded at a fraction
-// of its size instead of in full and then scaled. Any thread.
+// The picture fitted into a width x height image (FitInside: shrunk or
+// enlarged, proportions kept), centred on a transparent ground; null when the
+// bytes are no picture. A picture to be shrunk is decoded at the fitted size
+// itself, so that a JPEG is decoded at a fraction of its size instead of in
+// full and then scaled. Any thread.
 QImage FittedImage(const ByteArray& picture, int width, int height) {
   QByteArray bytes = Bytes(picture);
   QBuffer buffer(&bytes);
   QImageReader reader(&buffer);
   const QSize full = reader.size();
-  if (full.isValid() && (full.width() > width || full.height() > height)) {
-    reader.setScaledSize(full.scaled(width, height, Qt::KeepAspectRatio).expandedTo(QSize(1, 1)));
+  if (full.isValid()) {
+    const PictureSize shown =
+        FitInside(PictureSize{full.width(), full.height()}, PictureSize{width, height});
+    if (shown.width < full.width() && shown.height > 0) {
+      reader.setScaledSize(QSize(shown.width, shown.height));
+    }
   }
   QImage image = reader.read();
   if (image.isNull()) return QImage();
-  if (image.width() > width || image.height() > height) {
-    image = image.scaled(width, height, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+  const PictureSize shown =
+      FitInside(PictureSize{image.width(), image.height()}, PictureSize{width, height});
+  if (shown.width != image.width() || shown.height != image.height()) {
+    image = image.scaled(shown.width, shown.height, Qt::IgnoreAspectRatio,
+                         Qt::SmoothTransformation);
   }
   QImage icon(width, height, QImage::Format_ARGB32_Premultiplied);
   icon.fill(Qt::transparent);
   QPainter painter(&icon);
-  painter.drawImage((width - image.width()) / 2, (height - image.height()) / 2, image);
+  painter.drawImage(CentredOffset(width, shown.width), CentredOffset(height, shown.height), image);
   return icon;
 }
 
@@ -268,7 +277,7 @@ QWidget* QtWindowOps::DialogParent() const {
 bool QtWindowOps::InputBox(const Text& prompt, const Text& title, const Text& initial_text,
                            Text* entered) {
   QString edited;
-  if (!RunInputBox(DialogParent(), GbkToQString(prompt), GbkToQString(title),
+  if (!RunInputBox(DialogParent(), GbkToQString(prompt), GbkToQString(InputBoxTitleOr(title)),
                    GbkToQString(initial_text), &edited)) {
     return false;
   }
@@ -277,7 +286,8 @@ bool QtWindowOps::InputBox(const Text& prompt, const Text& title, const Text& in
 }
 
 int QtWindowOps::MessageBox(const Text& text, const Text& title, int flags) {
-  return RunMessageBox(DialogParent(), GbkToQString(text), GbkToQString(title), flags);
+  return RunMessageBox(DialogParent(), GbkToQString(text), GbkToQString(MessageBoxTitleOr(title)),
+                       flags);
 }
 
 }  // namespace weibo

@@ -7,6 +7,7 @@
 #include "app/qt/gbk_text.h"
 #include "app/window_layout.h"
 #include "app/window_texts.h"
+#include "support/picture_fit.h"
 
 namespace weibo {
 
@@ -40,9 +41,10 @@ void SignInWindow::SetPicture(const QByteArray& image) {
     return;
   }
   const QSize inside = picture_box_->contentsRect().size();
-  if (picture.width() > inside.width() || picture.height() > inside.height()) {
-    picture = picture.scaled(inside, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-  }
+  const SharpFit fit = FitSharply(PictureSize{picture.width(), picture.height()},
+                                  PictureSize{inside.width(), inside.height()});
+  picture = picture.scaled(fit.size.width, fit.size.height, Qt::IgnoreAspectRatio,
+                           fit.repeat_pixels ? Qt::FastTransformation : Qt::SmoothTransformation);
   picture_box_->setPixmap(picture);
 }
 

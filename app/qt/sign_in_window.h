@@ -16,9 +16,9 @@ class SignInWindow : public QWidget {
  public:
   SignInWindow();
 
-  // Shows the decoded image in the picture box, unscaled when it fits the
-  // box's 180 x 180 inside and scaled down otherwise; bytes that are no
-  // picture clear the box.
+  // Shows the decoded image in the picture box, fitted to the box's
+  // 180 x 180 inside (FitSharply: enlarged by repeating pixels, shrunk
+  // smoothly); bytes that are no picture clear the box.
   void SetPicture(const QByteArray& image);
   void SetLabelText(const QString& text);
   QString LabelText() const;

@@ -107,7 +107,7 @@ bool RunInputBox(HWND owner, const std::wstring& prompt, const std::wstring& tit
   DialogTemplate dialog;
   dialog.Header(DS_SETFONT | DS_MODALFRAME | DS_CENTER | DS_3DLOOK | WS_POPUP | WS_CAPTION |
                     WS_SYSMENU,
-                5, kInputBoxUnits, title.empty() ? Wide(kInputBoxTitle) : title, 9,
+                5, kInputBoxUnits, title, 9,
                 L"\u5B8B\u4F53");  // 宋体
   dialog.Item(BS_GROUPBOX, kInputFrameUnits, kInputFrameId, kButtonClass, L"");
   dialog.Item(SS_LEFT | SS_NOPREFIX, kInputPromptUnits, kInputPromptId, kStaticClass, prompt);
@@ -129,7 +129,7 @@ bool RunInputBox(HWND owner, const std::wstring& prompt, const std::wstring& tit
 int RunMessageBox(HWND owner, const std::wstring& text, const std::wstring& title, int flags) {
   UINT style = static_cast<UINT>(flags);
   if ((style & MB_SYSTEMMODAL) == 0) style |= MB_TASKMODAL;
-  return MessageBoxW(owner, text.c_str(), title.empty() ? Wide(kMessageBoxTitle).c_str() : title.c_str(),
+  return MessageBoxW(owner, text.c_str(), title.c_str(),
                      style);
 }
 

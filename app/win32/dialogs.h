@@ -15,14 +15,14 @@ inline constexpr int kInputPromptId = 101;
 inline constexpr int kInputEditId = 102;
 inline constexpr int kInputFrameId = 103;
 
-// Shows the input box over `owner` (may be null). An empty title stands for
-// "请输入：". True and the edited text in `*entered` when the operator
-// confirms; false when the operator cancels or closes the box.
+// Shows the input box over `owner` (may be null) titled `title`. True and
+// the edited text in `*entered` when the operator confirms; false when the
+// operator cancels or closes the box.
 bool RunInputBox(HWND owner, const std::wstring& prompt, const std::wstring& title,
                  const std::wstring& initial_text, std::wstring* entered);
 
-// The system message box over `owner` with the buttons and icon of `flags`;
-// an empty title stands for "信息：". Task-modal unless `flags` asks for
+// The system message box over `owner` titled `title`, with the buttons and
+// icon of `flags`. Task-modal unless `flags` asks for
 // system-modal. Returns the pressed button.
 int RunMessageBox(HWND owner, const std::wstring& text, const std::wstring& title, int flags);
 

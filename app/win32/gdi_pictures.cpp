@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "support/picture_fit.h"
 #include "support/reencode_image.h"
 
 namespace weibo {
@@ -48,24 +49,14 @@ HBITMAP FittedBitmap(HBITMAP picture, int width, int height, COLORREF ground) {
   DeleteObject(brush);
   const SIZE size = BitmapSize(picture);
   if (size.cx > 0 && size.cy > 0) {
-    // Shrink to fit, keeping the proportions.
-    int shown_width = size.cx;
-    int shown_height = size.cy;
-    if (shown_width > width || shown_height > height) {
-      if (static_cast<long long>(size.cx) * height > static_cast<long long>(size.cy) * width) {
-        shown_width = width;
-        shown_height = std::max(1, MulDiv(size.cy, width, size.cx));
-      } else {
-        shown_height = height;
-        shown_width = std::max(1, MulDiv(size.cx, height, size.cy));
-      }
-    }
+    const PictureSize shown =
+        FitInside(PictureSize{size.cx, size.cy}, PictureSize{width, height});
     HDC source = CreateCompatibleDC(screen);
     HGDIOBJ old_source = SelectObject(source, picture);
     SetStretchBltMode(target, HALFTONE);
     SetBrushOrgEx(target, 0, 0, nullptr);
-    StretchBlt(target, (width - shown_width) / 2, (height - shown_height) / 2, shown_width,
-               shown_height, source, 0, 0, size.cx, size.cy, SRCCOPY);
+    StretchBlt(target, CentredOffset(width, shown.width), CentredOffset(height, shown.height),
+               shown.width, shown.height, source, 0, 0, size.cx, size.cy, SRCCOPY);
     SelectObject(source, old_source);
     DeleteDC(source);
   } else {

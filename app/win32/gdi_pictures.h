@@ -16,9 +16,10 @@ HBITMAP DecodePicture(const ByteArray& bytes);
 // The width and height of `bitmap`; 0 x 0 for null.
 SIZE BitmapSize(HBITMAP bitmap);
 
-// A `width` x `height` bitmap filled with `ground` showing `picture` shrunk
-// to fit (never enlarged), centred. A null `picture` gives the ground with a
-// dashed grey card, the stand-in for a picture that could not be shown.
+// A `width` x `height` bitmap filled with `ground` showing `picture` fitted
+// into it (FitInside: shrunk or enlarged, proportions kept), centred. A null
+// `picture` gives the ground with a dashed grey card, the stand-in for a
+// picture that could not be shown.
 HBITMAP FittedBitmap(HBITMAP picture, int width, int height, COLORREF ground);
 
 }  // namespace weibo

@@ -26,26 +26,24 @@ std::wstring ExecutableFolder() {
   return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
 }
 
-std::wstring PicturesFolder() {
+// A folder the shell knows (pictures, profile ...); empty when it has none.
+std::wstring ShellFolder(REFKNOWNFOLDERID id, DWORD flags) {
   wchar_t* path = nullptr;
   std::wstring folder;
-  if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Pictures, KF_FLAG_CREATE, nullptr, &path))) {
-    folder = path;
-  }
+  if (SUCCEEDED(SHGetKnownFolderPath(id, flags, nullptr, &path))) folder = path;
   CoTaskMemFree(path);
   return folder;
 }
 
-// Whether a file can be created in `folder` (a test file, removed at once).
-bool IsWritableFolder(const std::wstring& folder) {
-  const DWORD attributes = GetFileAttributesW(folder.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-    return false;
-  }
-  wchar_t probe[MAX_PATH + 16] = {};
-  if (GetTempFileNameW(folder.c_str(), L"wad", 0, probe) == 0) return false;
-  DeleteFileW(probe);
-  return true;
+// The short (8.3) name of the existing `folder`; empty when it has none.
+std::wstring ShortName(const std::wstring& folder) {
+  const DWORD size = GetShortPathNameW(folder.c_str(), nullptr, 0);
+  if (size == 0) return std::wstring();
+  std::wstring path(size, L'\0');
+  const DWORD length = GetShortPathNameW(folder.c_str(), path.data(), size);
+  if (length == 0 || length >= size) return std::wstring();
+  path.resize(length);
+  return path;
 }
 
 }  // namespace
@@ -88,21 +86,29 @@ bool Win32Shell::ShowItemSelected(const Text& path) {
   return shown;
 }
 
-Text Win32Shell::RunDirectory() {
-  if (!run_directory_) run_directory_ = FirstUsableFolder({ExecutableFolder(), PicturesFolder()});
-  return *run_directory_;
+FolderSpelling Win32Shell::LocateFolder(KnownFolder folder) {
+  switch (folder) {
+    case KnownFolder::kProgram: return SpellFolder(ExecutableFolder());
+    case KnownFolder::kPictures: return SpellFolder(ShellFolder(FOLDERID_Pictures, KF_FLAG_CREATE));
+    case KnownFolder::kHome: return SpellFolder(ShellFolder(FOLDERID_Profile, 0));
+  }
+  return FolderSpelling{};
 }
 
-Text Win32Shell::FirstUsableFolder(const std::vector<std::wstring>& candidates) {
-  for (std::wstring folder : candidates) {
-    while (folder.size() > 3 && (folder.back() == L'\\' || folder.back() == L'/')) folder.pop_back();
-    if (folder.empty()) continue;
-    const Text spelled = Narrow(folder);
-    if (Wide(spelled) != folder) continue;  // code page 936 cannot spell it
-    CreateDirectoryW(folder.c_str(), nullptr);
-    if (IsWritableFolder(folder)) return spelled;
+FolderSpelling Win32Shell::SpellFolder(std::wstring folder) {
+  while (folder.size() > 3 && (folder.back() == L'\\' || folder.back() == L'/')) folder.pop_back();
+  if (folder.empty()) return FolderSpelling{};
+  FolderSpelling spelling;
+  spelling.shown = Narrow(folder);
+  if (Wide(spelling.shown) == folder) {
+    spelling.path = spelling.shown;
+    return spelling;
   }
-  return Text();
+  // Where the volume keeps short names they are ASCII.
+  const std::wstring short_name = ShortName(folder);
+  const Text spelled = Narrow(short_name);
+  if (!short_name.empty() && Wide(spelled) == short_name) spelling.path = spelled;
+  return spelling;
 }
 
 }  // namespace weibo

@@ -5,9 +5,7 @@
 // Call on the user-interface thread.
 #pragma once
 
-#include <optional>
 #include <string>
-#include <vector>
 
 #include "flow/shell.h"
 
@@ -17,20 +15,18 @@ class Win32Shell : public Shell {
  public:
   bool OpenAddress(const Text& address) override;
   bool ShowItemSelected(const Text& path) override;
-  // Chosen once and kept: the executable's folder, else the user's pictures
-  // folder; each must be a writable folder that code page 936 can spell.
-  Text RunDirectory() override;
+  // The executable's folder, the user's pictures folder (created when
+  // missing) or the user's profile folder.
+  FolderSpelling LocateFolder(KnownFolder folder) override;
   Text PathSeparator() const override { return "\\"; }
 
   // True for an http or https address with a host (letters of the scheme in
   // any case).
   static bool IsWebAddress(const Text& address);
-  // The first of `candidates` that exists as a writable folder (or is
-  // created as one) and that code page 936 spells exactly; empty when none.
-  static Text FirstUsableFolder(const std::vector<std::wstring>& candidates);
-
- private:
-  std::optional<Text> run_directory_;
+  // `folder` spelled in code page 936: its own name when the code page spells
+  // it exactly, else its short (8.3) name when it exists and has one that
+  // the code page spells (see FolderSpelling).
+  static FolderSpelling SpellFolder(std::wstring folder);
 };
 
 }  // namespace weibo

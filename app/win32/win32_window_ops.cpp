@@ -376,7 +376,8 @@ HWND Win32WindowOps::DialogOwner() const {
 bool Win32WindowOps::InputBox(const Text& prompt, const Text& title, const Text& initial_text,
                               Text* entered) {
   std::wstring edited;
-  if (!RunInputBox(DialogOwner(), Wide(prompt), Wide(title), Wide(initial_text), &edited)) {
+  if (!RunInputBox(DialogOwner(), Wide(prompt), Wide(InputBoxTitleOr(title)), Wide(initial_text),
+                   &edited)) {
     return false;
   }
   *entered = Narrow(edited);
@@ -384,7 +385,7 @@ bool Win32WindowOps::InputBox(const Text& prompt, const Text& title, const Text&
 }
 
 int Win32WindowOps::MessageBox(const Text& text, const Text& title, int flags) {
-  return RunMessageBox(DialogOwner(), Wide(text), Wide(title), flags);
+  return RunMessageBox(DialogOwner(), Wide(text), Wide(MessageBoxTitleOr(title)), flags);
 }
 
 }  // namespace weibo

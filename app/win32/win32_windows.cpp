@@ -7,6 +7,7 @@
 #include "app/win32/tool_icons.h"
 #include "app/win32/wide_text.h"
 #include "app/window_texts.h"
+#include "support/picture_fit.h"
 
 namespace weibo {
 namespace {
@@ -18,8 +19,7 @@ constexpr DWORD kFixedWindowStyle =
     WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 
 // 图片框1: a one-pixel border (WS_BORDER) around an inside of the window's
-// colour, showing its bitmap from the top left corner, shrunk to fit when
-// it is larger than the inside.
+// colour, showing its bitmap (DrawPictureBox).
 LRESULT CALLBACK PictureBoxProcedure(HWND box, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_ERASEBKGND:
@@ -29,32 +29,7 @@ LRESULT CALLBACK PictureBoxProcedure(HWND box, UINT message, WPARAM wparam, LPAR
       HDC dc = BeginPaint(box, &paint);
       RECT inside;
       GetClientRect(box, &inside);
-      FillRect(dc, &inside, GetSysColorBrush(COLOR_BTNFACE));
-      if (HBITMAP bitmap = PictureBoxBitmap(box)) {
-        BITMAP info = {};
-        GetObjectW(bitmap, sizeof(info), &info);
-        const int width = info.bmWidth;
-        const int height = std::abs(info.bmHeight);
-        int shown_width = width;
-        int shown_height = height;
-        if (width > inside.right || height > inside.bottom) {
-          if (static_cast<long long>(width) * inside.bottom >
-              static_cast<long long>(height) * inside.right) {
-            shown_width = inside.right;
-            shown_height = MulDiv(height, inside.right, width);
-          } else {
-            shown_height = inside.bottom;
-            shown_width = MulDiv(width, inside.bottom, height);
-          }
-        }
-        HDC source = CreateCompatibleDC(dc);
-        HGDIOBJ old = SelectObject(source, bitmap);
-        SetStretchBltMode(dc, HALFTONE);
-        SetBrushOrgEx(dc, 0, 0, nullptr);
-        StretchBlt(dc, 0, 0, shown_width, shown_height, source, 0, 0, width, height, SRCCOPY);
-        SelectObject(source, old);
-        DeleteDC(source);
-      }
+      DrawPictureBox(dc, inside, PictureBoxBitmap(box));
       EndPaint(box, &paint);
       return 0;
     }
@@ -269,6 +244,25 @@ HWND BuildStatusBar(HWND window, const DpiScale& scale, HINSTANCE instance) {
 }
 
 }  // namespace
+
+void DrawPictureBox(HDC dc, const RECT& inside, HBITMAP bitmap) {
+  FillRect(dc, &inside, GetSysColorBrush(COLOR_BTNFACE));
+  if (bitmap == nullptr) return;
+  BITMAP info = {};
+  GetObjectW(bitmap, sizeof(info), &info);
+  const int width = info.bmWidth;
+  const int height = std::abs(info.bmHeight);
+  const PictureSize box{inside.right - inside.left, inside.bottom - inside.top};
+  const SharpFit fit = FitSharply(PictureSize{width, height}, box);
+  HDC source = CreateCompatibleDC(dc);
+  HGDIOBJ old = SelectObject(source, bitmap);
+  SetStretchBltMode(dc, fit.repeat_pixels ? COLORONCOLOR : HALFTONE);
+  SetBrushOrgEx(dc, 0, 0, nullptr);
+  StretchBlt(dc, inside.left, inside.top, fit.size.width, fit.size.height, source, 0, 0, width,
+             height, SRCCOPY);
+  SelectObject(source, old);
+  DeleteDC(source);
+}
 
 std::wstring ShownTitle(const std::wstring& title) { return title.empty() ? L" " : title; }
 

@@ -39,6 +39,10 @@ HWND CreateSignInWindow(HINSTANCE instance, const DpiScale& scale, void* param);
 void SetPictureBoxBitmap(HWND picture_box, HBITMAP bitmap);
 // The bitmap 图片框1 shows, or null; still owned by the box.
 HBITMAP PictureBoxBitmap(HWND picture_box);
+// Paints 图片框1's `inside` on `dc`: the window's colour, and `bitmap` (may
+// be null) from the top left corner, fitted to the inside (FitSharply: a QR
+// code enlarged for the screen's scale fills its box and stays sharp).
+void DrawPictureBox(HDC dc, const RECT& inside, HBITMAP bitmap);
 
 struct MainWindowParts {
   HWND window = nullptr;

@@ -14,11 +14,15 @@
 #include <regex>
 #include <thread>
 
+#include "albums/album_texts.h"
 #include "albums/path_names.h"
+#include "albums/saved_pictures.h"
+#include "albums/std_file_system.h"
 #include "albums/shared_cookie_jar.h"
 #include "flow/recording_window_ops.h"
 #include "tests/common/loopback_server.h"
 #include "tests/common/test_support.h"
+#include "web/header_text.h"
 
 namespace weibo {
 namespace {
@@ -26,6 +30,9 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using namespace std::chrono_literals;
+
+// `body` after the leading bytes of a JPEG picture.
+ByteArray Jpeg(const ByteArray& body) { return ByteArray("\xFF\xD8\xFF") + body; }
 
 const Text kDone =
     Gbk("状态:貌似都已经下载完了,请点击上方的'查看下载',如数量不一致为某些图片重复或被权限;");
@@ -112,7 +119,8 @@ class AlbumDownloadTest : public ::testing::Test {
     }
     return R"({"result":true,"data":{"photo_list":[)" + list + "]}}";
   }
-  static ByteArray Picture(const ByteArray& body) { return MakeReply("200 OK", {}, body); }
+  // A reply with `body` after the leading bytes of a JPEG picture.
+  static ByteArray Picture(const ByteArray& body) { return MakeReply("200 OK", {}, Jpeg(body)); }
   std::vector<Text> PhotoListTargets() const {
     std::vector<Text> targets;
     for (const ByteArray& request : server_.Requests()) {
@@ -121,13 +129,13 @@ class AlbumDownloadTest : public ::testing::Test {
     return targets;
   }
 
-  FlowContext Context() { return FlowContext{state_, &windows_, &shell_, &endpoints_}; }
+  FlowContext Context() { return FlowContext{state_, &windows_, &shell_, &endpoints_, &hooks_}; }
 
-  // A pool of five workers running DownloadPage, each call waiting until the
-  // gate opens.
-  void StartPool() {
+  // A pool of `workers` workers (five, as in the program) running
+  // DownloadPage, each call waiting until the gate opens.
+  void StartPool(int workers = 5) {
     std::weak_ptr<ProgramState> weak = state_;
-    ASSERT_TRUE(state_->pool.Create(5, [weak, base = Context(), gate = gate_](TaskValue task) {
+    ASSERT_TRUE(state_->pool.Create(workers, [weak, base = Context(), gate = gate_](TaskValue task) {
       gate.wait();
       FlowContext context = base;
       context.state = weak.lock();
@@ -162,6 +170,7 @@ class AlbumDownloadTest : public ::testing::Test {
   StatusRecordingWindowOps windows_;
   FakeShell shell_;
   Endpoints endpoints_;
+  FlowHooks hooks_;
   std::shared_ptr<ProgramState> state_ = std::make_shared<ProgramState>();
   std::mutex serve_lock_;
   std::map<Text, Text> pages_;                      // "album/page" -> photo list
@@ -176,7 +185,7 @@ class AlbumDownloadTest : public ::testing::Test {
 TEST_F(AlbumDownloadTest, SavesGoodPicturesAndListsTheOthers) {
   const ByteArray good("\xFF\xD8good\0picture", 14);
   pictures_["/mw690/good.jpg"] = Picture(good);
-  pictures_["/mw690/empty.jpg"] = Picture("");
+  pictures_["/mw690/empty.jpg"] = MakeReply("200 OK", {}, "");
   pictures_["/mw690/refused.jpg"] = MakeReply("403 Forbidden", {}, "forbidden but not empty");
   pictures_["/mw690/a/b:c.jpg"] = Picture("escaped");
   pages_["A/1"] = PhotoList({{"good.jpg", "1367640000"},
@@ -200,9 +209,9 @@ TEST_F(AlbumDownloadTest, SavesGoodPicturesAndListsTheOthers) {
   EXPECT_EQ(FolderEntries(album),
             (std::vector<std::string>{".._a_b_c.jpg", ".saved-pictures", "1367640000_good.jpg",
                                       "1367640001_missing.jpg", "failed-downloads.txt"}));
-  EXPECT_EQ(ReadWholeFile(album / "1367640000_good.jpg"), good);
+  EXPECT_EQ(ReadWholeFile(album / "1367640000_good.jpg"), Jpeg(good));
   EXPECT_EQ(ReadWholeFile(album / "1367640001_missing.jpg"), "earlier");
-  EXPECT_EQ(ReadWholeFile(album / ".._a_b_c.jpg"), "escaped");
+  EXPECT_EQ(ReadWholeFile(album / ".._a_b_c.jpg"), Jpeg("escaped"));
   // The picture takes its time from "updated_at"; an implausible one is not used.
   EXPECT_EQ(ModifiedSeconds(album / "1367640000_good.jpg"), 1367640000);
   EXPECT_GT(ModifiedSeconds(album / ".._a_b_c.jpg"), 1600000000);
@@ -233,7 +242,7 @@ TEST_F(AlbumDownloadTest, SavesGoodPicturesAndListsTheOthers) {
   WaitUntilDone();
   EXPECT_EQ(windows_.StatusText(), kDone);
   EXPECT_FALSE(std::filesystem::exists(album / "failed-downloads.txt"));
-  EXPECT_EQ(ReadWholeFile(album / "1367640001_missing.jpg"), "found");
+  EXPECT_EQ(ReadWholeFile(album / "1367640001_missing.jpg"), Jpeg("found"));
 }
 
 TEST_F(AlbumDownloadTest, RetriesPassingFailuresUpToFourTimes) {
@@ -282,7 +291,7 @@ TEST_F(AlbumDownloadTest, RetriesPassingFailuresUpToFourTimes) {
   EXPECT_EQ(FolderEntries(album),
             (std::vector<std::string>{".saved-pictures", "1_flaky.jpg", "2_teapot.jpg",
                                       "5_slow.jpg", "failed-downloads.txt"}));
-  EXPECT_EQ(ReadWholeFile(album / "1_flaky.jpg"), "bytes of flaky.jpg");
+  EXPECT_EQ(ReadWholeFile(album / "1_flaky.jpg"), Jpeg("bytes of flaky.jpg"));
   EXPECT_EQ(state_->saved_count, 3);
   EXPECT_EQ(state_->failed_count.load(), 2);
 }
@@ -326,14 +335,14 @@ TEST_F(AlbumDownloadTest, ASecondDownloadFetchesOnlyWhatIsMissing) {
   for (int i = 1; i <= 40; ++i) fetched += Asked("/pic/large/p" + std::to_string(i) + ".jpg");
   EXPECT_EQ(fetched, 1);
   EXPECT_EQ(Asked("/pic/large/p7.jpg"), 1);
-  EXPECT_EQ(ReadWholeFile(album / "1367640000_p7.jpg"), "large p7.jpg");
+  EXPECT_EQ(ReadWholeFile(album / "1367640000_p7.jpg"), Jpeg("large p7.jpg"));
 
   // Another size replaces every picture.
   Download(0, "/mw690/");
   WaitUntilDone();
   for (int i = 1; i <= 40; ++i) {
     const std::string name = "p" + std::to_string(i) + ".jpg";
-    EXPECT_EQ(ReadWholeFile(album / ("1367640000_" + name)), "middle " + name);
+    EXPECT_EQ(ReadWholeFile(album / ("1367640000_" + name)), Jpeg("middle " + name));
   }
   // ... and is known in that size afterwards.
   ForgetAsked();
@@ -391,7 +400,7 @@ TEST_F(AlbumDownloadTest, QueuedAlbumsShowOneFinishingTextAtTheirEnd) {
 
   const std::filesystem::path album = Below(temp_.path(), {"root", "日记_ 夏天____"});
   EXPECT_EQ(FolderEntries(album).size(), 66u);
-  EXPECT_EQ(ReadWholeFile(album / "3_B3_0.jpg"), "bigB3_0.jpg");
+  EXPECT_EQ(ReadWholeFile(album / "3_B3_0.jpg"), Jpeg("bigB3_0.jpg"));
   for (const Text& target : PhotoListTargets()) {
     EXPECT_TRUE(std::regex_match(
         target,
@@ -421,6 +430,239 @@ TEST_F(AlbumDownloadTest, NothingSelectedOrPoolStoppedQueuesNothing) {
   EXPECT_EQ(state_->tasks_pending.load(), 0);
   EXPECT_TRUE(std::filesystem::is_directory(temp_.path() / "root" / "x"));
   EXPECT_TRUE(server_.Requests().empty());
+}
+
+TEST_F(AlbumDownloadTest, OnlyPicturesAreSavedAsPictures) {
+  const ByteArray page = "<!DOCTYPE html>\n<html><body>sign in</body></html>\n";
+  const std::vector<Text> html = {"Content-Type: text/html; charset=utf-8"};
+  pictures_["/mw690/page.jpg"] = MakeReply("200 OK", html, page);
+  pictures_["/mw690/typed.jpg"] = MakeReply("200 OK", html, Jpeg("but called a page"));
+  pictures_["/mw690/late.jpg"] = Picture("late");
+  script_["/pic/mw690/late.jpg"] = {MakeReply("200 OK", html, page)};
+  pictures_["/mw690/p.png"] =
+      MakeReply("200 OK", {"Content-Type: image/png"}, ByteArray("\x89PNG\r\n\x1A\n", 8) + "png");
+  pictures_["/mw690/w.webp"] = MakeReply("200 OK", {}, ByteArray("RIFF\x10\0\0\0WEBPVP8 ", 16));
+  pictures_["/mw690/g.gif"] = MakeReply("200 OK", {}, "GIF89a-new");
+  pictures_["/mw690/b.bmp"] = MakeReply("200 OK", {}, "BM-bitmap");
+  pages_["H/1"] = PhotoList({{"page.jpg", "1"}, {"typed.jpg", "2"}, {"late.jpg", "3"},
+                             {"p.png", "4"}, {"w.webp", "5"}, {"g.gif", "6"}, {"b.bmp", "7"}});
+  state_->album_table = {AlbumRecord{"html", "H", "", "", "7", "0"}};
+  const std::filesystem::path album = AlbumPath("html");
+  std::filesystem::create_directories(album);
+  // The record lists two pictures: one still of its recorded size, one not.
+  { std::ofstream(album / "6_g.gif") << "GIF89a-old"; }
+  { std::ofstream(album / "7_b.bmp") << "<html>"; }
+  {
+    std::ofstream(album / ".saved-pictures", std::ios::binary)
+        << SavedPictures::Line("6_g.gif", "/mw690/", 10) << SavedPictures::Line("7_b.bmp", "/mw690/", 9);
+  }
+  StartPool();
+  OpenGate();
+
+  Download(0, "/mw690/");
+  WaitUntilDone();
+  EXPECT_EQ(FolderEntries(album),
+            (std::vector<std::string>{".saved-pictures", "3_late.jpg", "4_p.png", "5_w.webp",
+                                      "6_g.gif", "7_b.bmp", "failed-downloads.txt"}));
+  // A page in place of a picture fails in passing: tried again, then listed.
+  EXPECT_EQ(Asked("/pic/mw690/page.jpg"), 5);
+  EXPECT_EQ(Asked("/pic/mw690/typed.jpg"), 5);
+  EXPECT_EQ(Asked("/pic/mw690/late.jpg"), 2);
+  EXPECT_EQ(Asked("/pic/mw690/g.gif"), 0);
+  EXPECT_EQ(Asked("/pic/mw690/b.bmp"), 1);
+  EXPECT_EQ(ReadWholeFile(album / "3_late.jpg"), Jpeg("late"));
+  EXPECT_EQ(ReadWholeFile(album / "6_g.gif"), "GIF89a-old");
+  EXPECT_EQ(ReadWholeFile(album / "7_b.bmp"), "BM-bitmap");
+  const Text base = "http://" + server_.HostPort() + "/pic/mw690/";
+  EXPECT_EQ(ReadWholeFile(album / "failed-downloads.txt"),
+            base + "page.jpg\r\n" + base + "typed.jpg\r\n");
+  const SavedPictures saved = SavedPictures::Parse(ReadWholeFile(album / ".saved-pictures"));
+  EXPECT_FALSE(saved.Lists("1_page.jpg"));
+  EXPECT_FALSE(saved.Lists("2_typed.jpg"));
+  EXPECT_EQ(state_->saved_count, 5);
+  EXPECT_EQ(windows_.StatusText(),
+            Gbk("状态:下载结束,有 2 张图片没能下载,它们的地址记在相册文件夹的 "
+                "failed-downloads.txt 里;"));
+
+  // The service answers with pictures again: a repeat fetches only those.
+  pictures_["/mw690/page.jpg"] = Picture("page");
+  pictures_["/mw690/typed.jpg"] = MakeReply("200 OK", {"Content-Type: image/jpeg"}, Jpeg("typed"));
+  ForgetAsked();
+  Download(0, "/mw690/");
+  WaitUntilDone();
+  EXPECT_EQ(Asked("/pic/mw690/page.jpg") + Asked("/pic/mw690/typed.jpg"), 2);
+  EXPECT_EQ(Asked("/pic/mw690/late.jpg"), 0);
+  EXPECT_EQ(windows_.StatusText(), kDone);
+  EXPECT_FALSE(std::filesystem::exists(album / "failed-downloads.txt"));
+  EXPECT_EQ(state_->saved_count, 12);
+}
+
+TEST_F(AlbumDownloadTest, ASignedOutListStopsTheRoundAndKeepsWhatItDidNotTry) {
+  int ended = 0;
+  hooks_.sign_in_ended = [this, &ended](const FlowContext& context) {
+    ++ended;
+    EXPECT_EQ(context.state, state_);
+    EXPECT_TRUE(windows_.StatusText().starts_with(kSignInEndedText));  // said before
+  };
+  const Text signed_out = R"({"result":false,"code":"A0001","msg":"请先登录","data":null})";
+  for (const char* page : {"S/1", "S/2", "S/3"}) pages_[page] = signed_out;
+  state_->album_table = {AlbumRecord{"signed", "S", "", "", "70", "0"}};
+  const std::filesystem::path album = AlbumPath("signed");
+  std::filesystem::create_directories(album);
+  const Text base = "http://" + server_.HostPort() + "/pic/mw690/";
+  {
+    std::ofstream(album / "failed-downloads.txt", std::ios::binary)
+        << base << "a.jpg\r\n" << base << "b.jpg\r\nhttp://old/photos/get_all?uid=42&page=9\r\n";
+  }
+  state_->saved_count = 3;
+  StartPool(1);  // one page after another
+  OpenGate();
+
+  Download(0, "/mw690/");
+  WaitUntilDone();
+  // The first page said the sign-in is gone: no other page is asked for.
+  EXPECT_EQ(Asked("S/1"), 1);
+  EXPECT_EQ(Asked("S/2") + Asked("S/3"), 0);
+  EXPECT_EQ(ended, 1);
+  EXPECT_EQ(windows_.StatusText(),
+            Gbk("状态:登录已失效,请重新登录后再下载!有 70 张图片没能下载,它们的地址记在相册文件夹的 "
+                "failed-downloads.txt 里;"));
+  EXPECT_EQ(state_->saved_count, 3);
+  // The old list's pictures stay listed after the pages of this round.
+  std::vector<Text> lines = SplitBytes(ReadWholeFile(album / "failed-downloads.txt"), "\r\n");
+  ASSERT_EQ(lines.size(), 5u);
+  for (int page = 1; page <= 3; ++page) {
+    EXPECT_THAT(lines[page - 1], HasSubstr("/photos/get_all?uid=42&album_id=S&count=32&page=" +
+                                           std::to_string(page) + "&"));
+  }
+  EXPECT_EQ(lines[3], base + "a.jpg");
+  EXPECT_EQ(lines[4], base + "b.jpg");
+
+  // Signed in again: a page that is no list is tried again, then counted.
+  pages_["S/1"] = PhotoList({{"a.jpg", "1"}});
+  pictures_["/mw690/a.jpg"] = Picture("a");
+  pages_["S/2"] = R"({"result":false,"code":"A0004","msg":"x","data":null})";
+  pages_["S/3"] = R"({"result":true,"data":{"total":70}})";
+  ForgetAsked();
+  Download(0, "/mw690/");
+  WaitUntilDone();
+  EXPECT_EQ(Asked("S/2"), 5);
+  EXPECT_EQ(Asked("S/3"), 5);
+  EXPECT_EQ(ended, 1);
+  EXPECT_EQ(windows_.StatusText(),
+            Gbk("状态:下载结束,有 38 张图片没能下载,它们的地址记在相册文件夹的 "
+                "failed-downloads.txt 里;"));
+  lines = SplitBytes(ReadWholeFile(album / "failed-downloads.txt"), "\r\n");
+  ASSERT_EQ(lines.size(), 3u);  // pages 2 and 3, and b.jpg, which was not tried
+  EXPECT_THAT(lines[0], HasSubstr("&page=2&"));
+  EXPECT_THAT(lines[1], HasSubstr("&page=3&"));
+  EXPECT_EQ(lines[2], base + "b.jpg");
+
+  // Every page listed: the round tried every picture, and nothing failed.
+  pages_["S/2"] = PhotoList({});
+  pages_["S/3"] = PhotoList({});
+  Download(0, "/mw690/");
+  WaitUntilDone();
+  EXPECT_EQ(windows_.StatusText(), kDone);
+  EXPECT_FALSE(std::filesystem::exists(album / "failed-downloads.txt"));
+  EXPECT_EQ(state_->saved_count, 5);  // never reset
+}
+
+// The standard file system, except that while `problem` is set every write
+// fails and a probe of a folder says `problem`.
+class FailingFileSystem : public StdFileSystem {
+ public:
+  std::atomic<WriteProblem> problem{WriteProblem::kNone};
+
+  bool ReplaceFile(const Text& path, const ByteArray& bytes) override {
+    return !Failing() && StdFileSystem::ReplaceFile(path, bytes);
+  }
+  std::unique_ptr<FileReplacement> BeginReplace(const Text& path) override {
+    if (!Failing()) return StdFileSystem::BeginReplace(path);
+    class Refusing : public FileReplacement {
+      bool Write(const char*, std::size_t) override { return false; }
+      bool Commit(std::optional<std::int64_t>) override { return false; }
+    };
+    return std::make_unique<Refusing>();
+  }
+  std::unique_ptr<FileAppender> OpenForAppend(const Text& path) override {
+    return Failing() ? nullptr : StdFileSystem::OpenForAppend(path);
+  }
+  WriteProblem ProbeFolder(const Text& folder) override {
+    return Failing() ? problem.load() : StdFileSystem::ProbeFolder(folder);
+  }
+
+ private:
+  bool Failing() const { return problem.load() != WriteProblem::kNone; }
+};
+
+TEST_F(AlbumDownloadTest, AFolderThatTakesNoFilesCostsNoFurtherRequests) {
+  const auto album_of = [this](const Text& id, int count) {
+    std::vector<std::pair<Text, Text>> names;
+    for (int i = 1; i <= count; ++i) {
+      names.emplace_back(id + std::to_string(i) + ".jpg", "1");
+      pictures_["/mw690/" + names.back().first] = Picture(names.back().first);
+    }
+    for (int page = 1; (page - 1) * 32 < count; ++page) {
+      const auto first = names.begin() + (page - 1) * 32;
+      pages_[id + "/" + std::to_string(page)] =
+          PhotoList({first, names.end() - first > 32 ? first + 32 : names.end()});
+    }
+  };
+  const auto pictures_asked = [this](const Text& id, int count) {
+    int asked = 0;
+    for (int i = 1; i <= count; ++i) asked += Asked("/pic/mw690/" + id + std::to_string(i) + ".jpg");
+    return asked;
+  };
+  album_of("G", 3);
+  album_of("D", 40);
+  album_of("E", 3);
+  state_->album_table = {AlbumRecord{"gone", "G", "", "", "3", "0"},
+                         AlbumRecord{"full", "D", "", "", "40", "0"},
+                         AlbumRecord{"locked", "E", "", "", "3", "0"}};
+  StartPool(1);
+
+  // The folder is removed after the download was queued.
+  Download(0, "/mw690/");
+  std::filesystem::remove_all(AlbumPath("gone"));
+  OpenGate();
+  WaitUntilDone();
+  EXPECT_EQ(pictures_asked("G", 3), 1);
+  EXPECT_EQ(windows_.StatusText(),
+            Gbk("状态:下载结束,有 3 张图片没能下载,相册文件夹无法写入:文件夹已不存在,"
+                "没能记下它们的地址;"));
+  EXPECT_FALSE(std::filesystem::exists(AlbumPath("gone")));
+
+  FailingFileSystem files;
+  FileSystem* before = ReplaceDefaultFileSystem(&files);
+  files.problem = WriteProblem::kDiskFull;
+  Download(1, "/mw690/");
+  WaitUntilDone();
+  EXPECT_EQ(pictures_asked("D", 40), 1);
+  EXPECT_EQ(state_->failed_count.load(), 40);
+  EXPECT_EQ(state_->saved_count, 0);
+  EXPECT_EQ(windows_.StatusText(),
+            Gbk("状态:下载结束,有 40 张图片没能下载,相册文件夹无法写入:磁盘已满,"
+                "没能记下它们的地址;"));
+  EXPECT_FALSE(std::filesystem::exists(AlbumPath("full") / "failed-downloads.txt"));
+
+  files.problem = WriteProblem::kNoPermission;
+  Download(2, "/mw690/");
+  WaitUntilDone();
+  EXPECT_EQ(pictures_asked("E", 3), 1);
+  EXPECT_EQ(windows_.StatusText(),
+            Gbk("状态:下载结束,有 3 张图片没能下载,相册文件夹无法写入:没有写入权限,"
+                "没能记下它们的地址;"));
+
+  // Room again: a repeat fetches what was not.
+  files.problem = WriteProblem::kNone;
+  ForgetAsked();
+  Download(1, "/mw690/");
+  WaitUntilDone();
+  EXPECT_EQ(pictures_asked("D", 40), 40);
+  EXPECT_EQ(windows_.StatusText(), kDone);
+  EXPECT_EQ(state_->saved_count, 40);
+  ReplaceDefaultFileSystem(before);
 }
 
 TEST(FreshCookiesTest, LaterReplyWinsAndOthersStay) {

@@ -101,6 +101,20 @@ FolderCheck CheckFiles(const std::filesystem::path& root,
   return check;
 }
 
+// What a download from the simulated service works with: a folder, the
+// windows, and a state signed in to the service whose profile is its own.
+struct SimDownload {
+  explicit SimDownload(sim::WeiboSim& sim) : endpoints(sim.endpoints()), shell(temp.text()) {
+    state->cookie_jar = sim::WeiboSim::CookieHeader(sim.SignedInCookies());
+    state->profile_address = "http://" + endpoints.main_host + "/";
+  }
+  Endpoints endpoints;
+  TempFolder temp;
+  FakeShell shell;
+  RecordingWindowOps windows;
+  std::shared_ptr<ProgramState> state = std::make_shared<ProgramState>();
+};
+
 TEST(AlbumFaultsTest, EveryFaultAtOnceLeavesOnlyCompletePictures) {
   // Faults on the photo lists and on the pictures, none on the sign-in or
   // the album list, so that the download itself always starts.
@@ -108,24 +122,22 @@ TEST(AlbumFaultsTest, EveryFaultAtOnceLeavesOnlyCompletePictures) {
   for (const char* path : {"@/photos/", "@/mw690/"}) {
     for (const char* fault : {"latency:0.2:40", "status:0.03:503", "status:0.02:403",
                               "reset:0.03", "short:0.03", "stall:0.02:1500", "headers:0.02",
-                              "badjson:0.05"}) {
+                              "badjson:0.05", "html:0.03"}) {
       rules.push_back(std::string(fault) + path);
     }
   }
   sim::WeiboSim sim(AlbumOptions(200, rules));
   ASSERT_TRUE(sim.Start()) << sim.error();
-  const Endpoints endpoints = sim.endpoints();
-  TempFolder temp;
-  FakeShell shell(temp.text());
-  RecordingWindowOps windows;
-  auto state = std::make_shared<ProgramState>();
+  SimDownload setup(sim);
+  const Endpoints& endpoints = setup.endpoints;
+  const TempFolder& temp = setup.temp;
+  RecordingWindowOps& windows = setup.windows;
+  std::shared_ptr<ProgramState>& state = setup.state;
   // Short pauses between retries keep the test quick; the retries are the
   // same as with the program's pauses.
   state->retry_pauses = {std::chrono::milliseconds(50), std::chrono::milliseconds(100),
                          std::chrono::milliseconds(200), std::chrono::milliseconds(400)};
-  state->cookie_jar = sim::WeiboSim::CookieHeader(sim.SignedInCookies());
-  state->profile_address = "http://" + endpoints.main_host + "/";
-  const FlowContext context{state, &windows, &shell, &endpoints};
+  const FlowContext context{state, &windows, &setup.shell, &endpoints};
   ASSERT_TRUE(ResolveProfile(context));
   ASSERT_EQ(state->album_table.size(), 1u);
   ASSERT_TRUE(StartDownloadWorkers(context));
@@ -165,6 +177,61 @@ TEST(AlbumFaultsTest, EveryFaultAtOnceLeavesOnlyCompletePictures) {
   std::printf("%d of %zu pictures saved, %d failed, in %lld ms, %d requests hit by a fault\n",
               check.pictures, expected.size(), failed, static_cast<long long>(took.count()),
               faults);
+}
+
+TEST(AlbumFaultsTest, PagesForPicturesAndAnEndedSignInAreNeverTakenForSuccess) {
+  // Every third picture reply, first tries and retries alike, is a sign-in
+  // page with status 200; a picture is tried twice.
+  sim::WeiboSim sim(AlbumOptions(100, {"html:0.3@/mw690/"}));
+  ASSERT_TRUE(sim.Start()) << sim.error();
+  SimDownload setup(sim);
+  RecordingWindowOps& windows = setup.windows;
+  std::shared_ptr<ProgramState>& state = setup.state;
+  state->retry_pauses = {std::chrono::milliseconds(5)};
+  int ended = 0;
+  FlowHooks hooks;
+  hooks.sign_in_ended = [&ended](const FlowContext&) { ++ended; };
+  const FlowContext context{state, &windows, &setup.shell, &setup.endpoints, &hooks};
+  ASSERT_TRUE(ResolveProfile(context));
+  ASSERT_TRUE(StartDownloadWorkers(context));
+  windows.SelectItem(0);
+  const auto run = [&] {
+    DownloadAlbum(context, "/mw690/");
+    for (int i = 0; i < 3000; ++i) {
+      windows.RunPostedCalls();
+      if (state->tasks_pending.load() == 0 && !state->status_update_queued.load()) break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    windows.RunPostedCalls();
+    ASSERT_EQ(state->tasks_pending.load(), 0);
+  };
+
+  run();
+  const auto expected = ExpectedFiles(sim);
+  const FolderCheck check = CheckFiles(setup.temp.path(), expected);  // only whole pictures
+  const int failed = state->failed_count;
+  EXPECT_GT(failed, 0);  // 0.3 squared of 100: some fail both tries
+  EXPECT_EQ(check.pictures + failed, 100);
+  EXPECT_EQ(check.failed, failed);
+  EXPECT_EQ(windows.StatusText(), FinishingText(failed));
+
+  // The service ends the sign-in: the list answers "请先登录", the pages stop,
+  // and the list of failed pictures stays.
+  sim.Revoke();
+  sim.ClearRequests();
+  run();
+  EXPECT_TRUE(windows.StatusText().starts_with(kSignInEndedText)) << windows.StatusText();
+  EXPECT_EQ(ended, 1);
+  int lists = 0;
+  for (const auto& request : sim.Requests()) {
+    if (request.path.starts_with("/photos/")) ++lists;
+    EXPECT_FALSE(request.path.starts_with("/mw690/")) << request.path;
+  }
+  EXPECT_GE(lists, 1);
+  EXPECT_LE(lists, 4);  // four pages; none after a worker saw the reply
+  EXPECT_EQ(CheckFiles(setup.temp.path(), expected).failed, failed + 4);  // + the four pages
+  state->pool.Destroy();
+  while (state->pool.LiveWorkers() > 0) std::this_thread::sleep_for(std::chrono::milliseconds(2));
 }
 
 // Starts the child that downloads the first album into `folder`.

@@ -63,6 +63,41 @@ ByteArray OneRowBmp(int width) {
   return bmp;
 }
 
+// A two-colour BMP of `width` x `height` pixels (1 bit per pixel, so even a
+// very large picture is a small file), stripes of both colours.
+ByteArray MonochromeBmp(int width, int height) {
+  const std::uint32_t row = static_cast<std::uint32_t>((width + 31) / 32 * 4);
+  auto le = [](ByteArray& out, std::uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+  };
+  const std::uint32_t data = row * static_cast<std::uint32_t>(height);
+  ByteArray bmp = "BM";
+  for (std::uint32_t value : {62 + data, 0u, 62u, 40u}) le(bmp, value, 4);
+  le(bmp, static_cast<std::uint32_t>(width), 4);
+  le(bmp, static_cast<std::uint32_t>(height), 4);
+  le(bmp, 1, 2);
+  le(bmp, 1, 2);
+  for (std::uint32_t value : {0u, data, 2835u, 2835u, 2u, 2u}) le(bmp, value, 4);
+  le(bmp, 0x000000, 4);
+  le(bmp, 0xFFFFFF, 4);
+  bmp.append(data, '\x0F');
+  return bmp;
+}
+
+// The width and height in a JPEG's frame header; 0 x 0 when there is none.
+std::pair<int, int> JpegSize(const ByteArray& jpeg) {
+  for (std::size_t i = 2; i + 9 < jpeg.size();) {
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(jpeg[k]); };
+    if (byte(i) != 0xFF) return {0, 0};
+    const unsigned marker = byte(i + 1);
+    if (marker >= 0xC0 && marker <= 0xC3) {
+      return {byte(i + 7) * 256 + byte(i + 8), byte(i + 5) * 256 + byte(i + 6)};
+    }
+    i += 2 + byte(i + 2) * 256u + byte(i + 3);
+  }
+  return {0, 0};
+}
+
 class AlbumListTest : public ::testing::Test {
  protected:
   AlbumListTest() : shell_(temp_.text()) {
@@ -268,6 +303,7 @@ TEST_F(AlbumListTest, ShowsAtMost64AlbumsWithTheirOwnIconsInOrder) {
   ASSERT_TRUE(Resolve("/profile-page"));
 
   // Covers arrive in any order; each album keeps its own, in reply order.
+  const PictureSize kKept{kCoverKeptSize, kCoverKeptSize};
   ASSERT_EQ(windows_.Items().size(), 64u);
   const ImageList icons = windows_.LargeIconList();
   ASSERT_EQ(icons.pictures.size(), 64u);
@@ -277,14 +313,14 @@ TEST_F(AlbumListTest, ShowsAtMost64AlbumsWithTheirOwnIconsInOrder) {
     if (i > 4) {
       EXPECT_EQ(item.label, "a" + std::to_string(i) + "_" + std::to_string(i) + Gbk("张"));
       ByteArray expected;
-      ASSERT_TRUE(ReencodeImage(OneRowBmp(i + 1), kImageJpeg, &expected));
+      ASSERT_TRUE(FitAndReencodeImage(OneRowBmp(i + 1), kKept, kImageJpeg, &expected));
       EXPECT_TRUE(icons.pictures[static_cast<std::size_t>(i)] == expected) << "icon " << i;
     }
   }
   EXPECT_EQ(state_->album_table[1].cover_address,
             "http://" + server_.HostPort() + "/t4/appstyle/photo/images/common/status_0.png");
   ByteArray placeholder_jpeg;
-  ASSERT_TRUE(ReencodeImage(cover_bmp_, kImageJpeg, &placeholder_jpeg));
+  ASSERT_TRUE(FitAndReencodeImage(cover_bmp_, kKept, kImageJpeg, &placeholder_jpeg));
   EXPECT_EQ(icons.pictures[1], placeholder_jpeg);
   EXPECT_EQ(icons.pictures[2], PlaceholderCoverIcon());
   EXPECT_EQ(icons.pictures[3], PlaceholderCoverIcon());
@@ -295,6 +331,43 @@ TEST_F(AlbumListTest, ShowsAtMost64AlbumsWithTheirOwnIconsInOrder) {
   const std::vector<std::string> calls = windows_.Calls();
   EXPECT_EQ(std::count(calls.begin(), calls.end(), "ClearItems"), 1);
   EXPECT_EQ(std::count(calls.begin(), calls.end(), "SetLargeIconList 64"), 1);
+}
+
+TEST_F(AlbumListTest, OversizedCoversAndRepliesLeaveOnlySmallPicturesBehind) {
+  const Text base = "http://" + server_.HostPort();
+  auto serve_cover = [&](const Text& path, const ByteArray& picture) {
+    routes_[path] = MakeReply("200 OK", {"Content-Type: image/bmp"}, picture);
+  };
+  serve_cover("/wide.bmp", MonochromeBmp(1200, 600));
+  serve_cover("/small.bmp", MonochromeBmp(40, 20));
+  // More pixels than any cover may have, in a file of 2 MiB.
+  serve_cover("/huge.bmp", MonochromeBmp(4200, 4200));
+  // A file larger than any cover may be.
+  serve_cover("/heavy.bmp", OneRowBmp(3 << 20));
+  ServeProfile("/p", ProfilePage("8", "big"));
+  ServeAlbums("8", {Album("wide", 1, base + "/wide.bmp"), Album("small", 1, base + "/small.bmp"),
+                    Album("huge", 1, base + "/huge.bmp"), Album("heavy", 1, base + "/heavy.bmp")});
+  ASSERT_TRUE(Resolve("/p"));
+  const ImageList icons = windows_.LargeIconList();
+  ASSERT_EQ(icons.pictures.size(), 4u);
+  // Only the picture fitted into the kept size is kept; a small one is not
+  // enlarged (the windows do that for their scale).
+  EXPECT_EQ(JpegSize(icons.pictures[0]), std::make_pair(kCoverKeptSize, kCoverKeptSize / 2));
+  EXPECT_EQ(JpegSize(icons.pictures[1]), std::make_pair(40, 20));
+  EXPECT_EQ(icons.pictures[2], PlaceholderCoverIcon());
+  EXPECT_EQ(icons.pictures[3], PlaceholderCoverIcon());
+
+  // A text reply past its cap is cut off: the listing is empty, and the
+  // program goes on.
+  const Text padding((std::size_t{32} << 20) + 1, ' ');
+  albums_["9"] = MakeReply("200 OK", {"Content-Type: application/json"},
+                           AlbumListJson({Album("lost", 1)}) + padding);
+  ServeProfile("/q", ProfilePage("9", "long"));
+  ASSERT_TRUE(Resolve("/q"));
+  EXPECT_EQ(state_->album_table.size(), 0u);
+  EXPECT_EQ(windows_.Title(WindowId::kMain), Gbk("long - 微相册"));
+  ASSERT_TRUE(Resolve("/p"));
+  EXPECT_EQ(state_->album_table.size(), 4u);
 }
 
 TEST_F(AlbumListTest, ListsOffTheWindowThreadWhileDownloadsKeepTheirPool) {

@@ -7,6 +7,11 @@
 #include <random>
 
 #include "albums/album_download.h"
+#include "albums/album_texts.h"
+#include "albums/download_ending.h"
+#include "albums/failure_list.h"
+#include "albums/photo_list_reply.h"
+#include "albums/picture_format.h"
 #include "albums/path_names.h"
 #include "albums/retry_policy.h"
 #include "albums/saved_pictures.h"
@@ -144,6 +149,99 @@ TEST(StdFileSystemTest, ReplacesPieceByPieceAndCleansLeftovers) {
   EXPECT_EQ(FolderEntries(temp.path()),
             (std::vector<std::string>{".a..part", ".a.3.parts", ".a.3x.part", ".keep.part",
                                       "1_a.jpg", "1_a.jpg.3.part"}));
+}
+
+TEST(PictureFormatTest, OnlyPictureBytesOfAPictureTypeAreKept) {
+  using namespace std::string_view_literals;
+  for (std::string_view bytes :
+       {"\xFF\xD8\xFF\xE0\0\x10JFIF\0"sv, "\x89PNG\r\n\x1A\n\0\0\0\x0D"sv, "GIF89a\x01\0\x01\0\x80\0"sv,
+        "GIF87a"sv, "RIFF\x24\0\0\0WEBP"sv, "BM\x36\0\0\0\0\0\0\0\x36\0"sv}) {
+    EXPECT_TRUE(LooksLikePicture(bytes)) << bytes;
+  }
+  for (std::string_view bytes :
+       {""sv, "<!DOCTYPE html>\n<html"sv, "  <html>"sv, "{\"result\":false"sv, "\xFF\xD8good"sv,
+        "RIFF\x24\0\0\0WAVE"sv, "\x89PNG\r\n"sv, "GIF90a"sv, "\xEF\xBB\xBF<html>"sv}) {
+    EXPECT_FALSE(LooksLikePicture(bytes)) << bytes;
+  }
+  for (const char* headers : {"", "Server: x\r\n", "Content-Type: image/jpeg\r\n",
+                              "content-type:IMAGE/WEBP; q=1\r\n",
+                              "Content-Type: application/octet-stream\r\n"}) {
+    EXPECT_TRUE(ContentTypeAllowsPicture(headers)) << headers;
+  }
+  for (const char* headers :
+       {"Content-Type: text/html; charset=utf-8\r\n", "CONTENT-TYPE: Text/Plain\r\n",
+        "Content-Type: application/json\r\n", "Server: x\r\nContent-Type: application/xhtml+xml\r\n",
+        "Content-Type: application/javascript\r\n"}) {
+    EXPECT_FALSE(ContentTypeAllowsPicture(headers)) << headers;
+  }
+}
+
+TEST(PhotoListReplyTest, OnlyASuccessfulListCounts) {
+  const auto judge = [](const char* json) {
+    JsonNode document;
+    JsonParse(document, json);
+    JsonNode list;
+    const PhotoListVerdict verdict = JudgePhotoListReply(document, &list);
+    if (verdict == PhotoListVerdict::kList) {
+      EXPECT_TRUE(JsonIsArray(list)) << json;
+    }
+    return verdict;
+  };
+  EXPECT_EQ(judge(R"({"result":true,"data":{"photo_list":[{"pic_name":"a"}]}})"),
+            PhotoListVerdict::kList);
+  EXPECT_EQ(judge(R"({"result":true,"data":{"total":0,"photo_list":[]}})"),
+            PhotoListVerdict::kList);  // an empty album
+  EXPECT_EQ(judge(R"({"result":false,"code":"A0001","msg":"x","data":null})"),
+            PhotoListVerdict::kSignedOut);
+  EXPECT_EQ(judge("{\"result\":false,\"code\":\"9\",\"msg\":\"\xC7\xEB\xCF\xC8\xB5\xC7\xC2\xBC\"}"),
+            PhotoListVerdict::kSignedOut);  // 请先登录
+  for (const char* json : {R"({"result":false,"code":"A0002","msg":"gone","data":null})",
+                           R"({"result":true,"data":null})", R"({"result":true,"data":{}})",
+                           R"({"result":true,"data":{"photo_list":{}}})",
+                           R"({"result":"true","data":{"photo_list":[]}})",
+                           R"({"data":{"photo_list":[]}})", "null", "[]"}) {
+    EXPECT_EQ(judge(json), PhotoListVerdict::kNotAList) << json;
+  }
+}
+
+TEST(FailureListTest, AListIsReplacedOnlyByARunThatTriedItsPictures) {
+  const ByteArray old_list =
+      "http://p/a.jpg\r\nhttp://p/b.jpg\r\nhttp://h/photos/get_all?uid=1&page=2\r\nhttp://p/c.jpg";
+  // Every page listed: only this run's failures.
+  EXPECT_EQ(MergedFailureList(old_list, {"http://p/x.jpg"}, {}, true), "http://p/x.jpg\r\n");
+  EXPECT_EQ(MergedFailureList(old_list, {}, {"http://p/a.jpg"}, true), "");
+  // A page not listed: the old pictures this run did not try stay, once;
+  // old page addresses go.
+  EXPECT_EQ(MergedFailureList(old_list, {"http://h/photos/get_all?uid=1&page=1", "http://p/c.jpg"},
+                              {"http://p/a.jpg", "http://p/c.jpg"}, false),
+            "http://h/photos/get_all?uid=1&page=1\r\nhttp://p/c.jpg\r\nhttp://p/b.jpg\r\n");
+}
+
+TEST(FinishingTextTest, NamesTheListOnlyWhenWrittenAndSaysWhy) {
+  EXPECT_EQ(FinishingText(DownloadEnding{}), kAllPagesDoneText);
+  EXPECT_EQ(FinishingText(DownloadEnding{3}),
+            Gbk("状态:下载结束,有 3 张图片没能下载,它们的地址记在相册文件夹的 failed-downloads.txt 里;"));
+  EXPECT_EQ(FinishingText(DownloadEnding{40, false, WriteProblem::kDiskFull, true}),
+            Gbk("状态:下载结束,有 40 张图片没能下载,相册文件夹无法写入:磁盘已满,没能记下它们的地址;"));
+  EXPECT_EQ(FinishingText(DownloadEnding{2, false, WriteProblem::kNoPermission, false}),
+            Gbk("状态:下载结束,有 2 张图片没能下载,相册文件夹无法写入:没有写入权限,"
+                "它们的地址记在相册文件夹的 failed-downloads.txt 里;"));
+  EXPECT_EQ(FinishingText(DownloadEnding{1, false, WriteProblem::kFolderGone, true}),
+            Gbk("状态:下载结束,有 1 张图片没能下载,相册文件夹无法写入:文件夹已不存在,没能记下它们的地址;"));
+  EXPECT_EQ(FinishingText(DownloadEnding{64, true}),
+            Gbk("状态:登录已失效,请重新登录后再下载!有 64 张图片没能下载,"
+                "它们的地址记在相册文件夹的 failed-downloads.txt 里;"));
+  EXPECT_EQ(FinishingText(DownloadEnding{0, true}), kSignInEndedText);
+}
+
+TEST(StdFileSystemTest, ProbeTellsAFolderThatTakesFilesFromOneThatIsGone) {
+  TempFolder temp;
+  StdFileSystem files;
+  EXPECT_EQ(files.ProbeFolder(temp.text()), WriteProblem::kNone);
+  EXPECT_EQ(FolderEntries(temp.path()), std::vector<std::string>{});  // the probe is gone
+  EXPECT_EQ(files.ProbeFolder(JoinPath(temp.text(), "missing")), WriteProblem::kFolderGone);
+  { std::ofstream(temp.path() / "file") << "x"; }
+  EXPECT_EQ(files.ProbeFolder(JoinPath(temp.text(), "file")), WriteProblem::kFolderGone);
 }
 
 }  // namespace

@@ -35,7 +35,7 @@ namespace {
 class TestShell : public Win32Shell {
  public:
   explicit TestShell(Text folder) : folder_(std::move(folder)) {}
-  Text RunDirectory() override { return folder_; }
+  FolderSpelling LocateFolder(KnownFolder) override { return FolderSpelling{folder_, folder_}; }
 
  private:
   Text folder_;

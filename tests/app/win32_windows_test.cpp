@@ -15,6 +15,8 @@
 
 #include "app/program.h"
 #include "app/win32/dialogs.h"
+#include "app/win32/gdi_pictures.h"
+#include "app/win32/win32_windows.h"
 #include "app/win32/wide_text.h"
 #include "app/win32/win32_runtime.h"
 #include "app/win32/win32_shell.h"
@@ -542,6 +544,39 @@ TEST_F(Win32WindowsTest, WorkersReachTheUserInterfaceThreadInOrderUntilStopped) 
   EXPECT_EQ(posted.size(), 5u);
 }
 
+TEST(Win32PicturesTest, TheQrCodeAndCoversFillTheirScaledBoxes) {
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP canvas = CreateCompatibleBitmap(screen, 400, 400);
+  HGDIOBJ old = SelectObject(dc, canvas);
+  const COLORREF grey = RGB(0x60, 0x60, 0x60);
+  HBITMAP qr = DecodePicture(Bmp(180, 180));
+  ASSERT_NE(qr, nullptr);
+  // The 180-pixel inside at 100 %, 125 %, 150 %, 200 % and this screen's
+  // scale: filled to its last pixel.
+  for (const int side : {180, 225, 270, 360, Px(kPictureBoxRect.width) - 2}) {
+    const RECT inside{0, 0, side, side};
+    DrawPictureBox(dc, inside, qr);
+    EXPECT_EQ(GetPixel(dc, side - 1, side - 1), grey) << side;
+  }
+  DeleteObject(qr);
+
+  // A small cover is enlarged to its icon at this screen's scale, centred.
+  HBITMAP small = DecodePicture(Bmp(40, 20));
+  const int icon = Px(kAlbumIconSize);
+  HBITMAP fitted = FittedBitmap(small, icon, icon, RGB(255, 255, 255));
+  SelectObject(dc, fitted);
+  EXPECT_EQ(GetPixel(dc, 2, icon / 2), grey);
+  EXPECT_EQ(GetPixel(dc, icon - 3, icon / 2), grey);
+  EXPECT_EQ(GetPixel(dc, icon / 2, 2), RGB(255, 255, 255));
+  SelectObject(dc, old);
+  DeleteObject(fitted);
+  DeleteObject(small);
+  DeleteObject(canvas);
+  DeleteDC(dc);
+  ReleaseDC(nullptr, screen);
+}
+
 TEST(Win32ShellTest, WebAddressesFoldersAndTexts) {
   EXPECT_TRUE(Win32Shell::IsWebAddress("http://127.0.0.1:8960/u/1"));
   EXPECT_TRUE(Win32Shell::IsWebAddress(" HTTPS://example.com"));
@@ -553,18 +588,31 @@ TEST(Win32ShellTest, WebAddressesFoldersAndTexts) {
   EXPECT_FALSE(shell.ShowItemSelected("C:\\no\\such\\folder"));
   EXPECT_EQ(shell.PathSeparator(), "\\");
 
-  // A folder that code page 936 spells is created and used; one it cannot
-  // spell is passed over.
+  // A folder that code page 936 spells is used by its name; one it cannot
+  // spell by its short name, and not at all when it has none (it does not
+  // exist).
   wchar_t temp[MAX_PATH] = {};
   GetTempPathW(MAX_PATH, temp);
   const std::wstring base = std::wstring(temp) + L"weibo-shell-test";
   const std::wstring chinese = base + W("\\淺草");
-  const std::wstring thai = base + W("\\ก");
+  const std::wstring thai = base + W("\\ภาพถ่าย");
   CreateDirectoryW(base.c_str(), nullptr);
-  EXPECT_EQ(Win32Shell::FirstUsableFolder({thai, chinese}), Narrow(chinese));
-  EXPECT_EQ(GetFileAttributesW(thai.c_str()), INVALID_FILE_ATTRIBUTES);
-  EXPECT_EQ(Wide(Narrow(chinese)), chinese);
-  RemoveDirectoryW(chinese.c_str());
+  ASSERT_TRUE(CreateDirectoryW(thai.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+  EXPECT_EQ(Win32Shell::SpellFolder(chinese + L"\\").path, Narrow(chinese));
+  const FolderSpelling short_form = Win32Shell::SpellFolder(thai);
+  ASSERT_FALSE(short_form.path.empty());
+  EXPECT_EQ(short_form.shown, Narrow(thai));
+  EXPECT_EQ(short_form.shown.substr(short_form.shown.size() - 4), "????");
+  const std::wstring short_wide = Wide(short_form.path);
+  EXPECT_NE(short_wide, thai);
+  EXPECT_NE(GetFileAttributesW(short_wide.c_str()), INVALID_FILE_ATTRIBUTES);
+  wchar_t long_form[MAX_PATH] = {};
+  ASSERT_NE(GetLongPathNameW(short_wide.c_str(), long_form, MAX_PATH), 0u);
+  EXPECT_EQ(std::wstring(long_form), thai);
+  EXPECT_EQ(Win32Shell::SpellFolder(base + W("\\ไม่มี")).path, "");
+  EXPECT_EQ(GetFileAttributesW(chinese.c_str()), INVALID_FILE_ATTRIBUTES);  // nothing made
+  EXPECT_FALSE(shell.LocateFolder(KnownFolder::kProgram).path.empty());
+  RemoveDirectoryW(thai.c_str());
   RemoveDirectoryW(base.c_str());
   // The euro sign is 0x80 in code page 936.
   EXPECT_EQ(Narrow(L"\u20AC"), "\x80");

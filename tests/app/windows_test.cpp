@@ -84,12 +84,12 @@ TEST_F(WindowsTest, SignInWindowTextsAndPictureBox) {
   ops_->SetLabelText("\xB5\xC7\xC2\xBC<b>ok</b>");  // 登录<b>ok</b>
   EXPECT_EQ(label->text(), U("登录<b>ok</b>"));
 
-  // Small pictures are shown as they are, large ones shrunk to fit.
+  // Pictures fill the box, keeping their proportions.
   auto* picture = window->findChild<QLabel*>(U("图片框1"));
   ASSERT_NE(picture, nullptr);
   EXPECT_TRUE(picture->pixmap().isNull());
   ops_->SetPicture(Encoded(100, 60, Qt::darkGreen, "BMP"));
-  EXPECT_EQ(picture->pixmap().size(), QSize(100, 60));
+  EXPECT_EQ(picture->pixmap().size(), QSize(180, 108));
   ops_->SetPicture(Encoded(400, 200, Qt::darkGreen, "BMP"));
   EXPECT_EQ(picture->pixmap().size(), QSize(180, 90));
   ops_->SetPicture("not a picture");
@@ -299,8 +299,7 @@ QStringList Captions(QMessageBox* box) {
 
 TEST(DialogsTest, InputBoxTextsAndResults) {
   TestApplication();
-  InputBoxDialog dialog(nullptr, U("请输入用户主页地址,如:"), QString(), U("weibo.com/u/1"));
-  EXPECT_EQ(dialog.windowTitle(), U("请输入："));
+  InputBoxDialog dialog(nullptr, U("请输入用户主页地址,如:"), U("t"), U("weibo.com/u/1"));
   EXPECT_EQ(dialog.Prompt()->text(), U("请输入用户主页地址,如:"));
   EXPECT_EQ(dialog.Field()->text(), U("weibo.com/u/1"));
   EXPECT_EQ(dialog.OkButton()->text(), U("确认输入(&O)"));
@@ -310,12 +309,15 @@ TEST(DialogsTest, InputBoxTextsAndResults) {
   // The edited text comes back only when confirmed.
   QtWindowOps windows;
   Text entered = "unchanged";
-  WhenModalShown([](QWidget* modal) {
+  QString seen_title;
+  WhenModalShown([&seen_title](QWidget* modal) {
     auto* dialog = static_cast<InputBoxDialog*>(modal);
+    seen_title = dialog->windowTitle();
     dialog->Field()->setText(U("weibo.com/u/张三"));
     QTest::keyClick(dialog->Field(), Qt::Key_Return);  // the default button
   });
   EXPECT_TRUE(windows.InputBox("prompt", "", "initial", &entered));
+  EXPECT_EQ(seen_title, U("请输入："));  // the default title
   EXPECT_EQ(entered, "weibo.com/u/\xD5\xC5\xC8\xFD");
   WhenModalShown([](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Escape); });
   EXPECT_FALSE(windows.InputBox("prompt", "", "initial", &entered));
@@ -328,8 +330,7 @@ TEST(DialogsTest, InputBoxTextsAndResults) {
 
 TEST(DialogsTest, MessageBoxButtonsIconsTitlesAndResults) {
   TestApplication();
-  auto box = MakeMessageBox(nullptr, U("text"), QString(), kMbYesNo | kMbIconInformation);
-  EXPECT_EQ(box->windowTitle(), U("信息："));
+  auto box = MakeMessageBox(nullptr, U("text"), U("t"), kMbYesNo | kMbIconInformation);
   EXPECT_EQ(box->icon(), QMessageBox::Information);
   EXPECT_EQ(Captions(box.get()), (QStringList{U("否(&N)"), U("是(&Y)")}));
   auto error = MakeMessageBox(nullptr, U("x"), U("erro"), kMbIconError);
@@ -338,8 +339,13 @@ TEST(DialogsTest, MessageBoxButtonsIconsTitlesAndResults) {
   EXPECT_EQ(Captions(error.get()), QStringList{U("确定")});
 
   QtWindowOps windows;
-  WhenModalShown([](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Return); });
+  QString seen_title;
+  WhenModalShown([&seen_title](QWidget* modal) {
+    seen_title = modal->windowTitle();
+    QTest::keyClick(modal, Qt::Key_Return);
+  });
   EXPECT_EQ(windows.MessageBox("\xB4\xED", "", kMbYesNo | kMbDefaultButton2), kIdNo);
+  EXPECT_EQ(seen_title, U("信息："));  // the default title
   WhenModalShown([](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Escape); });
   EXPECT_EQ(windows.MessageBox("x", "", kMbOkCancel), kIdCancel);
 }
@@ -439,25 +445,25 @@ TEST(ShellTest, OpensOnlyWebAddressesAndExistingItems) {
   EXPECT_FALSE(shell.ShowItemSelected("/no/such/folder/anywhere"));
 }
 
-TEST(ShellTest, RunDirectoryIsTheFirstWritableFolderCodePage936CanSpell) {
+TEST(ShellTest, KnownFoldersAreAbsoluteAndSpelledInCodePage936) {
   TestApplication();
-  QTemporaryDir base;
-  ASSERT_TRUE(base.isValid());
-  QFile file(base.filePath(QStringLiteral("plain-file")));
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-  file.close();
-  const QString thai = base.filePath(U("ภาพ"));
-  const QString chinese = base.filePath(U("图片"));
-  const Text chosen = QtShell::FirstUsableFolder(
-      {QString(), file.fileName(), file.fileName() + "/below", thai, chinese});
-  EXPECT_EQ(GbkToQString(chosen), QDir::cleanPath(chinese));
-  EXPECT_TRUE(QFileInfo(chinese).isDir());
-  EXPECT_FALSE(QFileInfo(thai).exists());
-  EXPECT_EQ(QtShell::FirstUsableFolder({QString(), file.fileName()}), "");
+  const QString thai = QDir::tempPath() + U("/ภาพ");
+  const QString chinese = QDir::tempPath() + U("/图片");
+  EXPECT_EQ(GbkToQString(QtShell::SpellFolder(chinese).path), QDir::cleanPath(chinese));
+  const FolderSpelling unspelled = QtShell::SpellFolder(thai);
+  EXPECT_EQ(unspelled.path, "");
+  EXPECT_EQ(GbkToQString(unspelled.shown), QDir::cleanPath(QDir::tempPath() + "/???"));
+  // A relative folder is made absolute: downloads never depend on the
+  // working folder.
+  EXPECT_EQ(GbkToQString(QtShell::SpellFolder(QStringLiteral("pictures/")).path),
+            QDir::current().absoluteFilePath(QStringLiteral("pictures")));
+  EXPECT_EQ(QtShell::SpellFolder(QString()).shown, "");
+  EXPECT_FALSE(QFileInfo::exists(chinese));  // locating creates nothing
 
-  // The tests' own folder can be written, so it is the run directory.
   QtShell shell;
-  EXPECT_EQ(GbkToQString(shell.RunDirectory()), QCoreApplication::applicationDirPath());
+  EXPECT_EQ(GbkToQString(shell.LocateFolder(KnownFolder::kProgram).path),
+            QCoreApplication::applicationDirPath());
+  EXPECT_EQ(GbkToQString(shell.LocateFolder(KnownFolder::kHome).path), QDir::homePath());
 }
 
 }  // namespace

@@ -14,11 +14,11 @@ namespace weibo {
 // The code page 936 form of the UTF-8 text `utf8`.
 Text Gbk(std::string_view utf8);
 
-// A Shell whose run directory is a given folder and which records what it
-// was asked to show or open.
+// A Shell whose program folder is a given folder (no other known folder)
+// and which records what it was asked to show or open.
 class FakeShell : public Shell {
  public:
-  explicit FakeShell(Text run_directory = "/downloads")
+  explicit FakeShell(Text run_directory = Text())
       : run_directory_(std::move(run_directory)) {}
   bool OpenAddress(const Text& address) override {
     opened.push_back(address);
@@ -28,7 +28,10 @@ class FakeShell : public Shell {
     shown.push_back(path);
     return true;
   }
-  Text RunDirectory() override { return run_directory_; }
+  FolderSpelling LocateFolder(KnownFolder folder) override {
+    if (folder != KnownFolder::kProgram) return FolderSpelling{};
+    return FolderSpelling{run_directory_, run_directory_};
+  }
   Text PathSeparator() const override { return "/"; }
 
   std::vector<Text> opened;

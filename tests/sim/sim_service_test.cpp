@@ -79,7 +79,8 @@ TEST(SimFaults, EachKindAsAClientSeesIt) {
   SimOptions options;
   options.faults = {Rule("status:1:503@/albums/"), Rule("short@/large/"), Rule("reset@/mw690/"),
                     Rule("stall:1:600000@/sso/qrcode/check"), Rule("headers@/u/"),
-                    Rule("badjson@/sso/qrcode/image"), Rule("latency:1:20@/photos/")};
+                    Rule("badjson@/sso/qrcode/image"), Rule("latency:1:20@/photos/"),
+                    Rule("html@/thumb300/")};
   WeiboSim sim(options);
   ASSERT_TRUE(sim.Start()) << sim.error();
   const Endpoints& e = sim.endpoints();
@@ -110,6 +111,10 @@ TEST(SimFaults, EachKindAsAClientSeesIt) {
   bool parsed = true;
   testing::ParseObject(testing::JsonpBody(qr.body), &parsed);
   EXPECT_FALSE(parsed) << qr.body;
+
+  testing::Reply page = Get(pictures, "/thumb300/" + photo.pic_name);
+  EXPECT_EQ(page.status, 200);
+  EXPECT_EQ(page.body.rfind("<!DOCTYPE html>", 0), 0u) << page.body;
 
   EXPECT_EQ(Get(e.photo_host, "/photos/get_all?uid=1").status, 200);
   EXPECT_EQ(LastFault(sim, "/photos/get_all"), "latency");

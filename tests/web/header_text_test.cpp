@@ -1,11 +1,13 @@
-// The text rules of the web layer: header text, the cookie jar and the
-// conversions between UTF-8, UTF-16 and code page 936.
+// The text rules of the web layer: header text, the cookie jar, the
+// conversions between UTF-8, UTF-16 and code page 936, and what both
+// transports make of a request.
 #include "web/header_text.h"
 
 #include <gtest/gtest.h>
 
 #include "web/cookie_jar.h"
 #include "web/encoding.h"
+#include "web/http_transport.h"
 
 namespace weibo {
 namespace {
@@ -164,6 +166,20 @@ TEST(Encodings, MalformedUtf8BecomesReplacementThenQuestionMark) {
   EXPECT_EQ(Utf8ToGbk(kChineseUtf8 + "\xE4\xB8" "x"), kChineseGbk + "?x");
   // Bytes that can never begin a character count one by one.
   EXPECT_EQ(Utf8ToGbk("\xED\xA0\x80" "z"), "???z");
+}
+
+TEST(TransportRulesTest, TargetsAddressesAndHeaderLinesBothTransportsSend) {
+  EXPECT_EQ(EscapeTarget("/a b?q=\xD5\xC5&x=%41\x7F\x01"), "/a%20b?q=%D5%C5&x=%41%7F%01");
+  TransportRequest request;
+  request.secure = true;
+  request.host = "photo.example";
+  request.port = 8443;
+  request.path = "/p q";
+  EXPECT_EQ(RequestAddress(request), "https://photo.example:8443/p%20q");
+  // A line with a line break of its own could add a header of its choosing.
+  EXPECT_EQ(SendableHeaderLines({"A: 1", "", "B: 2\r\nEvil: 1", "C: 3\n", "D: 4"}),
+            (Pieces{"A: 1", "D: 4"}));
+  EXPECT_EQ(SendableAgent("Agent/1\r\nEvil: 1"), "Agent/1");
 }
 
 }  // namespace

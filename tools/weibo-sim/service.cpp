@@ -66,6 +66,14 @@ Text ErrorPage(int status) {
          "</h1></center>\r\n<hr><center>weibo-sim</center>\r\n</body>\r\n</html>\r\n";
 }
 
+// What a proxy or the service's front end answers, with status 200, in
+// place of a reply it will not give: a sign-in page.
+Text SignInPage() {
+  return "<!DOCTYPE html>\n<html>\n<head><meta charset=\"utf-8\"><title>\xE7\x99\xBB\xE5\xBD\x95</title>"
+         "</head>\n<body>\n<p>\xE8\xAF\xB7\xE5\x85\x88\xE7\x99\xBB\xE5\xBD\x95</p>\n"
+         "</body>\n</html>\n";
+}
+
 bool IsJsonReply(const httplib::Response& response) {
   Text type = response.get_header_value("Content-Type");
   return type.find("json") != Text::npos || type.find("javascript") != Text::npos;
@@ -149,6 +157,8 @@ void Serve(SimHttpServer& server, ServiceState& state, bool faulty, const RouteH
     response.status = 0;
   } else if (kind == FaultKind::kStatus) {
     SetHtml(response, ErrorPage(decision.fault->status), decision.fault->status);
+  } else if (kind == FaultKind::kHtmlPage) {
+    SetHtml(response, SignInPage());
   } else {
     handler(exchange);
     if (response.status == -1) response.status = 200;

@@ -15,7 +15,7 @@ constexpr KindName kKindNames[] = {
     {FaultKind::kLatency, "latency"},  {FaultKind::kStatus, "status"},
     {FaultKind::kReset, "reset"},      {FaultKind::kShortBody, "short"},
     {FaultKind::kStall, "stall"},      {FaultKind::kHugeHeaders, "headers"},
-    {FaultKind::kBadJson, "badjson"},
+    {FaultKind::kBadJson, "badjson"},  {FaultKind::kHtmlPage, "html"},
 };
 
 bool ParseInt(std::string_view text, int* value) {

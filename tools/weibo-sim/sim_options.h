@@ -18,6 +18,7 @@ enum class FaultKind {
   kStall,        // send nothing for `milliseconds`, then close
   kHugeHeaders,  // answer normally with a header block of more than 8 KiB
   kBadJson,      // cut a JSON (or JSON-P) reply in the middle of its value
+  kHtmlPage,     // answer 200 with an HTML sign-in page in place of the reply
 };
 
 // One fault: which requests it hits and what it does to them. A request is
@@ -71,7 +72,7 @@ struct SimOptions {
 };
 
 // Reads a fault rule written as KIND[:RATE[:VALUE]][@PATH_PREFIX], where KIND
-// is latency, status, reset, short, stall, headers or badjson and VALUE is the
+// is latency, status, reset, short, stall, headers, badjson or html and VALUE is the
 // status code (status) or milliseconds (latency, stall). Examples:
 // "status:0.2:503@/photos/", "latency:1:40", "reset@/large/".
 // Returns false and sets `error` when the text is not such a rule.
