@@ -73,6 +73,9 @@ void ShowListing(const LookupPtr& lookup) {
 void FetchCover(const LookupPtr& lookup, std::size_t index) {
   if (StateIfLatest(*lookup) != nullptr) {
     lookup->listing.icons[index] = CoverIcon(lookup->listing.albums[index].cover_address);
+    // Decoding it for the view here, while other covers are still on their
+    // way, keeps that work off the window's thread when the list is shown.
+    lookup->windows->PrepareLargeIcon(lookup->listing.icons[index]);
   }
   if (lookup->covers_left.fetch_sub(1) == 1) PostToUi(lookup, ShowListing);
 }

@@ -107,12 +107,22 @@ class StdFileReplacement : public FileReplacement {
   }
   bool IsOpen() const { return stream_.is_open(); }
 
+  // Pieces are gathered up to kGatherBytes before they go to the file: a
+  // picture arrives in pieces of 16 KiB, which the stream would write one
+  // system call each.
   bool Write(const char* data, std::size_t size) override {
-    stream_.write(data, static_cast<std::streamsize>(size));
-    return !stream_.fail();
+    if (gathered_.size() + size > kGatherBytes && !WriteGathered()) return false;
+    if (size >= kGatherBytes) {
+      stream_.write(data, static_cast<std::streamsize>(size));
+      return !stream_.fail();
+    }
+    if (gathered_.capacity() < kGatherBytes) gathered_.reserve(kGatherBytes);
+    gathered_.append(data, size);
+    return true;
   }
 
   bool Commit(std::optional<std::int64_t> modified_seconds) override {
+    if (!WriteGathered()) return false;
     stream_.close();
     if (stream_.fail()) return false;
     std::error_code error;
@@ -129,8 +139,17 @@ class StdFileReplacement : public FileReplacement {
 
  private:
   std::filesystem::path target_;
+  static constexpr std::size_t kGatherBytes = 64 * 1024;
+
+  bool WriteGathered() {
+    if (!gathered_.empty()) stream_.write(gathered_.data(), static_cast<std::streamsize>(gathered_.size()));
+    gathered_.clear();
+    return !stream_.fail();
+  }
+
   std::filesystem::path temporary_;
   std::ofstream stream_;
+  std::string gathered_;  // written, not yet handed to the stream
   bool committed_ = false;
 };
 

@@ -19,6 +19,7 @@
 #include <signal.h>
 #include <spawn.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <netinet/in.h>
@@ -69,6 +70,15 @@ extern volatile pid_t running_sim;
 
 double SecondsSince(Clock::time_point start) {
   return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// User plus system CPU seconds of this process (`who` RUSAGE_SELF) or of its
+// waited-for children (RUSAGE_CHILDREN).
+double CpuSeconds(int who) {
+  rusage usage{};
+  getrusage(who, &usage);
+  auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
 int FreePort() {
@@ -307,8 +317,10 @@ std::shared_ptr<ProgramState> SignedInState(const Session& session, const TempFo
 // One download of the album by the tool's own path: the popup's command on
 // a pool of five workers, with this thread standing for the window's thread
 // (it runs the posted status updates). Timed from the command to the
-// finishing text; returns the pictures saved.
-double ToolOnce(const Endpoints& endpoints, const Session& session, int* saved) {
+// finishing text; returns the pictures saved and, in `cpu`, the CPU seconds
+// of this process over the same span (the workers and the window's thread).
+double ToolOnce(const Endpoints& endpoints, const Session& session, int* saved,
+                double* cpu = nullptr) {
   TempFolder folder;
   FolderShell shell(folder.path().string());
   WakingWindowOps windows;
@@ -316,6 +328,7 @@ double ToolOnce(const Endpoints& endpoints, const Session& session, int* saved) 
   const FlowContext context{state, &windows, &shell, &endpoints};
   StartWorkers(context);
   windows.SelectItem(0);
+  const double cpu_start = CpuSeconds(RUSAGE_SELF);
   const Clock::time_point start = Clock::now();
   DownloadAlbum(context, "/mw690/");
   while (windows.StatusText() != kAllPagesDoneText) {
@@ -324,6 +337,7 @@ double ToolOnce(const Endpoints& endpoints, const Session& session, int* saved) 
     windows.RunPostedCalls();
   }
   const double seconds = SecondsSince(start);
+  if (cpu != nullptr) *cpu = CpuSeconds(RUSAGE_SELF) - cpu_start;
   *saved = state->saved_count;
   state->pool.Destroy();
   return seconds;
@@ -344,7 +358,7 @@ class SelectedAlbumWindowOps : public QtWindowOps {
 // ToolOnce with the real main window showing the count: this thread runs the
 // Qt event loop while the workers download.
 double ToolWithWindowOnce(const Endpoints& endpoints, const Session& session, int* saved,
-                          int* updates) {
+                          int* updates, double* cpu) {
   TempFolder folder;
   FolderShell shell(folder.path().string());
   SelectedAlbumWindowOps windows;
@@ -352,10 +366,12 @@ double ToolWithWindowOnce(const Endpoints& endpoints, const Session& session, in
   auto state = SignedInState(session, folder);
   const FlowContext context{state, &windows, &shell, &endpoints};
   StartWorkers(context);
+  const double cpu_start = CpuSeconds(RUSAGE_SELF);
   const Clock::time_point start = Clock::now();
   QTimer::singleShot(0, [&] { DownloadAlbum(context, "/mw690/"); });
   QApplication::exec();
   const double seconds = SecondsSince(start);
+  *cpu = CpuSeconds(RUSAGE_SELF) - cpu_start;
   *saved = state->saved_count;
   *updates = windows.updates;
   windows.StopStatusUpdates();
@@ -363,7 +379,8 @@ double ToolWithWindowOnce(const Endpoints& endpoints, const Session& session, in
   return seconds;
 }
 
-double CurlOnce(const std::vector<Text>& addresses, int* saved) {
+// curl's time; `cpu`, when given, gets the CPU seconds of the curl process.
+double CurlOnce(const std::vector<Text>& addresses, int* saved, double* cpu = nullptr) {
   TempFolder folder;
   const std::filesystem::path config = folder.path() / "urls.txt";
   {
@@ -373,9 +390,11 @@ double CurlOnce(const std::vector<Text>& addresses, int* saved) {
           << "\"\n";
     }
   }
+  const double cpu_start = CpuSeconds(RUSAGE_CHILDREN);
   const Clock::time_point start = Clock::now();
   RunAndWait({"curl", "--silent", "--parallel", "--parallel-max", "5", "--config", config.string()});
   const double seconds = SecondsSince(start);
+  if (cpu != nullptr) *cpu = CpuSeconds(RUSAGE_CHILDREN) - cpu_start;
   *saved = 0;
   for (std::size_t i = 0; i < addresses.size(); ++i) {
     *saved += std::filesystem::exists(folder.path() / std::to_string(i));
@@ -400,14 +419,19 @@ void RunCase(int pictures, int latency_ms, int rounds, bool window = false) {
   CurlOnce(addresses, &warm);
   std::vector<double> tool;
   std::vector<double> curl;
+  std::vector<double> tool_cpu;
+  std::vector<double> curl_cpu;
   for (int round = 0; round < rounds; ++round) {
     int saved = 0;
     int updates = 0;
-    tool.push_back(window ? ToolWithWindowOnce(sim.endpoints(), session, &saved, &updates)
-                          : ToolOnce(sim.endpoints(), session, &saved));
+    double cpu = 0;
+    tool.push_back(window ? ToolWithWindowOnce(sim.endpoints(), session, &saved, &updates, &cpu)
+                          : ToolOnce(sim.endpoints(), session, &saved, &cpu));
+    tool_cpu.push_back(cpu);
     if (window && round == 0) std::printf("  (the status bar was updated %d times)\n", updates);
     if (saved != pictures) std::fprintf(stderr, "  tool saved %d of %d\n", saved, pictures);
-    curl.push_back(CurlOnce(addresses, &saved));
+    curl.push_back(CurlOnce(addresses, &saved, &cpu));
+    curl_cpu.push_back(cpu);
     if (saved != pictures) std::fprintf(stderr, "  curl saved %d of %d\n", saved, pictures);
   }
   std::printf("  rounds (tool/curl, s):");
@@ -426,6 +450,11 @@ void RunCase(int pictures, int latency_ms, int rounds, bool window = false) {
       curl_median,
       *std::max_element(curl.begin(), curl.end()) / *std::min_element(curl.begin(), curl.end()),
       tool_median / curl_median);
+  // CPU (user + system) per picture; the tool's includes its photo-list pages.
+  const double tool_cpu_ms = Median(tool_cpu) * 1000 / pictures;
+  const double curl_cpu_ms = Median(curl_cpu) * 1000 / pictures;
+  std::printf("      CPU per picture: tool %.3f ms, curl %.3f ms, ratio %.2f\n", tool_cpu_ms,
+              curl_cpu_ms, curl_cpu_ms > 0 ? tool_cpu_ms / curl_cpu_ms : 0.0);
   std::fflush(stdout);
 }
 

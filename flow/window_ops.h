@@ -127,6 +127,11 @@ class WindowOps {
   // The album view 超级列表框1.
   virtual void ClearItems() = 0;
   virtual void SetLargeIconList(const ImageList& list) = 0;
+  // Any thread, while the object lives: may do ahead, off the window's
+  // thread, the work of turning `picture` into an icon of an ImageList's
+  // default size (decoding, scaling), so that a later SetLargeIconList
+  // holding the same bytes only picks the result up. Changes nothing shown.
+  virtual void PrepareLargeIcon(const ByteArray& picture) { (void)picture; }
   // Adds an item at the end showing picture `picture_index` of the large-icon
   // list (none when out of range); returns the item's 0-based index.
   virtual int AppendItem(const Text& label, int picture_index) = 0;

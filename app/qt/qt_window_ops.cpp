@@ -1,9 +1,11 @@
 #include "app/qt/qt_window_ops.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QByteArray>
 #include <QCursor>
 #include <QImage>
+#include <QImageReader>
 #include <QPainter>
 #include <QPixmap>
 #include <QScrollBar>
@@ -19,26 +21,45 @@
 namespace weibo {
 namespace {
 
+// More icons than two full album lists are never waiting to be shown.
+constexpr std::size_t kMaxPreparedIcons = 256;
+
 int Slot(WindowId window) { return window == WindowId::kMain ? 1 : 0; }
 
 QByteArray Bytes(const ByteArray& bytes) {
   return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
-// The picture fitted into a width x height icon, centred on a transparent
-// ground, or the stand-in when the bytes are no picture.
-QIcon FittedIcon(const ByteArray& picture, int width, int height) {
-  QImage image;
-  if (!image.loadFromData(Bytes(picture))) return QIcon(MissingPicture(qMin(width, height)));
+// The picture fitted into a width x height image (FitInside: shrunk or
+// enlarged, proportions kept), centred on a transparent ground; null when the
+// bytes are no picture. A picture to be shrunk is decoded at the fitted size
+// itself, so that a JPEG is decoded at a fraction of its size instead of in
+// full and then scaled. Any thread.
+QImage FittedImage(const ByteArray& picture, int width, int height) {
+  QByteArray bytes = Bytes(picture);
+  QBuffer buffer(&bytes);
+  QImageReader reader(&buffer);
+  const QSize full = reader.size();
+  if (full.isValid()) {
+    const PictureSize shown =
+        FitInside(PictureSize{full.width(), full.height()}, PictureSize{width, height});
+    if (shown.width < full.width() && shown.height > 0) {
+      reader.setScaledSize(QSize(shown.width, shown.height));
+    }
+  }
+  QImage image = reader.read();
+  if (image.isNull()) return QImage();
   const PictureSize shown =
       FitInside(PictureSize{image.width(), image.height()}, PictureSize{width, height});
-  const QImage scaled = image.scaled(shown.width, shown.height, Qt::IgnoreAspectRatio,
-                                     Qt::SmoothTransformation);
-  QPixmap icon(width, height);
+  if (shown.width != image.width() || shown.height != image.height()) {
+    image = image.scaled(shown.width, shown.height, Qt::IgnoreAspectRatio,
+                         Qt::SmoothTransformation);
+  }
+  QImage icon(width, height, QImage::Format_ARGB32_Premultiplied);
   icon.fill(Qt::transparent);
   QPainter painter(&icon);
-  painter.drawImage(CentredOffset(width, shown.width), CentredOffset(height, shown.height), scaled);
-  return QIcon(icon);
+  painter.drawImage(CentredOffset(width, shown.width), CentredOffset(height, shown.height), image);
+  return icon;
 }
 
 }  // namespace
@@ -172,11 +193,34 @@ void QtWindowOps::ClearItems() {
 }
 
 void QtWindowOps::SetLargeIconList(const ImageList& list) {
+  std::map<ByteArray, QImage> prepared;
+  {
+    std::lock_guard<std::mutex> hold(prepared_lock_);
+    prepared.swap(prepared_);
+  }
+  const ImageList defaults;
+  const bool default_size =
+      list.icon_width == defaults.icon_width && list.icon_height == defaults.icon_height;
   icons_.clear();
   icons_.reserve(list.pictures.size());
   for (const ByteArray& picture : list.pictures) {
-    icons_.push_back(FittedIcon(picture, list.icon_width, list.icon_height));
+    const auto found = default_size ? prepared.find(picture) : prepared.end();
+    const QImage image = found != prepared.end()
+                             ? found->second
+                             : FittedImage(picture, list.icon_width, list.icon_height);
+    icons_.push_back(image.isNull()
+                         ? QIcon(MissingPicture(qMin(list.icon_width, list.icon_height)))
+                         : QIcon(QPixmap::fromImage(image)));
   }
+}
+
+void QtWindowOps::PrepareLargeIcon(const ByteArray& picture) {
+  const ImageList defaults;
+  QImage image = FittedImage(picture, defaults.icon_width, defaults.icon_height);
+  std::lock_guard<std::mutex> hold(prepared_lock_);
+  // Lookups overtaken before showing anything leave theirs; keep it bounded.
+  if (prepared_.size() >= kMaxPreparedIcons) prepared_.clear();
+  prepared_.insert_or_assign(picture, std::move(image));
 }
 
 int QtWindowOps::AppendItem(const Text& label, int picture_index) {

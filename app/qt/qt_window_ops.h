@@ -7,7 +7,10 @@
 #pragma once
 
 #include <QIcon>
+#include <QImage>
 #include <QPointer>
+#include <map>
+#include <mutex>
 #include <vector>
 
 #include "app/qt/main_window.h"
@@ -46,6 +49,7 @@ class QtWindowOps : public WindowOps {
   void PostToUiThread(std::function<void()> call) override;
   void ClearItems() override;
   void SetLargeIconList(const ImageList& list) override;
+  void PrepareLargeIcon(const ByteArray& picture) override;
   int AppendItem(const Text& label, int picture_index) override;
   int SelectedIndex() const override;
   void SetDisabled(Control control, bool disabled) override;
@@ -68,6 +72,10 @@ class QtWindowOps : public WindowOps {
   QPointer<MainWindow> main_;
   Text titles_[2];  // as set, byte for byte
   std::vector<QIcon> icons_;
+  // Icons decoded ahead by PrepareLargeIcon, by their picture's bytes, until
+  // the next SetLargeIconList takes them; guarded by prepared_lock_.
+  std::mutex prepared_lock_;
+  std::map<ByteArray, QImage> prepared_;
   UiCallRelay status_relay_;
 };
 
