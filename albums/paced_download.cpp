@@ -7,7 +7,7 @@
 #include "albums/delayed_calls.h"
 #include "albums/download_run.h"
 #include "albums/download_status.h"
-#include "albums/host_pacing.h"
+#include "web/host_pacing.h"
 #include "albums/retry_policy.h"
 
 namespace weibo {
@@ -61,7 +61,7 @@ DownloadReply PacedDownload(const FlowContext& context, const PageTask& task, co
     if (IsRateLimitReply(reply)) state.rate_limited_replies.fetch_add(1);
     return reply;
   }
-  HostPacing& pacing = DownloadPacing();
+  HostPacing& pacing = state.pacing;
   // Keyed by the host's name: a service limits a client address, whatever
   // port it asks.
   const Text host = UrlHost(address, false);

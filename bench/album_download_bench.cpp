@@ -43,7 +43,6 @@
 #include <QTimer>
 
 #include "albums/album_download.h"
-#include "albums/host_pacing.h"
 #include "app/qt/qt_window_ops.h"
 #include "albums/album_list.h"
 #include "albums/album_texts.h"
@@ -469,7 +468,6 @@ double PacingOnce(const Endpoints& endpoints, const Session& session, bool paced
   WakingWindowOps windows;
   auto state = SignedInState(session, folder);
   state->pace_hosts = paced;
-  DownloadPacing().Reset();
   const FlowContext context{state, &windows, &shell, &endpoints};
   StartWorkers(context);
   windows.SelectItem(0);

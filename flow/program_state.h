@@ -24,6 +24,7 @@
 #include "flow/write_problem.h"
 #include "pool/worker_pool.h"
 #include "support/text_rules.h"
+#include "web/host_pacing.h"
 
 namespace weibo {
 
@@ -98,6 +99,9 @@ struct ProgramState {
   // Requests to a host that answered with a rate limit share its cool-down
   // and pace themselves; false leaves each request to its own retries.
   bool pace_hosts = true;
+  // The pacing of every host the downloads talk to, shared by all their
+  // workers (it locks on its own).
+  HostPacing pacing;
   // Download requests sent, and how many of them the service refused with a
   // rate limit; changed atomically by the download tasks.
   std::atomic<std::int32_t> requests_sent{0};

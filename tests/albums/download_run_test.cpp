@@ -17,7 +17,7 @@
 #include "albums/album_download.h"
 #include "albums/download_run.h"
 #include "albums/download_status.h"
-#include "albums/host_pacing.h"
+#include "web/host_pacing.h"
 #include "albums/path_names.h"
 #include "albums/whole_account.h"
 #include "flow/recording_window_ops.h"
@@ -96,7 +96,6 @@ class DownloadRunTest : public ::testing::Test {
     // Short pauses keep the retries of the tests quick.
     state_->retry_pauses = {std::chrono::milliseconds(200), std::chrono::milliseconds(300),
                             std::chrono::milliseconds(400), std::chrono::milliseconds(500)};
-    DownloadPacing().Reset();
     ASSERT_TRUE(StartDownloadWorkers(Context()));
   }
 

@@ -14,7 +14,6 @@
 #include <thread>
 
 #include "albums/album_download.h"
-#include "albums/host_pacing.h"
 #include "albums/download_run.h"
 #include "albums/whole_account.h"
 #include "albums/album_list.h"
@@ -236,7 +235,6 @@ TEST(SimProcessEndToEnd, PacingKeepsARateLimitedServiceMostlyAnswering) {
   ASSERT_GT(windows.Items().size(), 6u);
   std::this_thread::sleep_for(std::chrono::seconds(1));
   const long refused_before = RateLimitedInLog(endpoints);
-  DownloadPacing().Reset();
   ASSERT_TRUE(StartDownloadWorkers(context));
 
   // The seventh album: 65 pictures on 3 pages.

@@ -84,7 +84,4 @@ class HostPacing {
   std::map<Text, Host> hosts_;
 };
 
-// The process's pacing, shared by every download.
-HostPacing& DownloadPacing();
-
 }  // namespace weibo

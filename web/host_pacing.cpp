@@ -1,4 +1,4 @@
-#include "albums/host_pacing.h"
+#include "web/host_pacing.h"
 
 #include <algorithm>
 
@@ -122,11 +122,6 @@ HostPacing::HostView HostPacing::View(const Text& host) {
 void HostPacing::Reset() {
   std::lock_guard<std::mutex> hold(mutex_);
   hosts_.clear();
-}
-
-HostPacing& DownloadPacing() {
-  static HostPacing* pacing = new HostPacing();  // lives until the process ends
-  return *pacing;
 }
 
 }  // namespace weibo
