@@ -163,7 +163,9 @@ TEST(Win32EndToEndTest, SignInListAlbumsAndDownloadOneFromThePopup) {
   PostMessageW(albums, WM_RBUTTONUP, 0, MAKELPARAM(on_item.x, on_item.y));
   HWND status = windows.FindControl(W("状态条1"));
   const std::wstring finished = W("状态:貌似都已经下载完了");
-  ASSERT_TRUE(PumpUntil([&] { return StatusText(status).rfind(finished, 0) == 0; }, 60000))
+  // Long enough for a transfer that stalls to its idle time-out (60 s) and
+  // is tried again: the download must still end with every picture.
+  ASSERT_TRUE(PumpUntil([&] { return StatusText(status).rfind(finished, 0) == 0; }, 150000))
       << Narrow(StatusText(status));
   EXPECT_TRUE(Acted());
   EXPECT_EQ(windows.SelectedIndex(), row);
