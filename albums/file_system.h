@@ -16,10 +16,11 @@
 namespace weibo {
 
 // One file being replaced piece by piece (a picture as it arrives). The
-// pieces go to a hidden temporary file beside the target; Commit renames it
-// over the target, so the target is at every moment its old content,
-// complete new content or absent. Destroying the object without a
-// successful Commit removes the temporary file.
+// pieces go to a temporary file (one without a name where the system has
+// them, else a hidden one beside the target); Commit puts it in the target's
+// place, so the target is at every moment its old content, complete new
+// content or absent. Destroying the object without a successful Commit
+// removes the temporary file.
 //
 // Threading: one thread uses an object at a time.
 class FileReplacement {
@@ -27,9 +28,9 @@ class FileReplacement {
   virtual ~FileReplacement() = default;
   // Appends `size` bytes; false when they cannot be written.
   virtual bool Write(const char* data, std::size_t size) = 0;
-  // Closes the temporary file, gives it the modification time
-  // `modified_seconds` (seconds since 1970) when set, and renames it over the
-  // target. False, leaving the target as it was, when any step fails.
+  // Gives the temporary file the modification time `modified_seconds`
+  // (seconds since 1970) when set, closes it and puts it in the target's
+  // place. False, leaving the target as it was, when any step fails.
   virtual bool Commit(std::optional<std::int64_t> modified_seconds) = 0;
 };
 

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <iterator>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -13,37 +14,11 @@
 #include <system_error>
 
 #include "albums/path_names.h"
+#include "albums/temporary_names.h"
 #include "support/icu_codepage.h"
 
 namespace weibo {
 namespace {
-
-// A name for the temporary file of `target` that no other writer of this
-// process uses at the same time. A leading dot hides it where files
-// starting with a dot are hidden.
-std::filesystem::path TemporaryPathFor(const std::filesystem::path& target) {
-  static std::atomic<unsigned long long> next_number{1};
-  const unsigned long long number = next_number.fetch_add(1);
-  std::filesystem::path temporary = target;
-  temporary.replace_filename(std::filesystem::path(u8".") += target.filename());
-  std::string suffix = ".";  // built step by step: GCC 12 -O3 warns on a + chain here
-  suffix += std::to_string(number);
-  suffix += ".part";
-  temporary += suffix;
-  return temporary;
-}
-
-// True for a name TemporaryPathFor makes: "." + name + "." + digits + ".part".
-bool IsTemporaryName(const std::string& name) {
-  static constexpr std::string_view kPart = ".part";
-  if (name.size() < 2 + 1 + 1 + kPart.size() || name[0] != '.' || !name.ends_with(kPart)) {
-    return false;
-  }
-  const std::string rest = name.substr(1, name.size() - 1 - kPart.size());
-  const std::size_t dot = rest.rfind('.');
-  if (dot == std::string::npos || dot == 0 || dot + 1 == rest.size()) return false;
-  return rest.find_first_not_of("0123456789", dot + 1) == std::string::npos;
-}
 
 // The problem an errno value names, for a folder that still exists.
 WriteProblem ProblemOfError(int error_number) {
@@ -95,14 +70,20 @@ class StdFileAppender : public FileAppender {
 
 class StdFileReplacement : public FileReplacement {
  public:
-  StdFileReplacement(std::filesystem::path target, std::filesystem::path temporary)
-      : target_(std::move(target)), temporary_(std::move(temporary)) {
+  // `directory_changes` (not owned) is held while the temporary file is
+  // created, renamed or removed.
+  StdFileReplacement(std::filesystem::path target, std::filesystem::path temporary,
+                     std::mutex& directory_changes)
+      : target_(std::move(target)), temporary_(std::move(temporary)),
+        directory_changes_(directory_changes) {
+    const std::lock_guard<std::mutex> lock(directory_changes_);
     stream_.open(temporary_, std::ios::binary | std::ios::trunc);
   }
   ~StdFileReplacement() override {
     if (committed_) return;
     if (stream_.is_open()) stream_.close();
     std::error_code error;
+    const std::lock_guard<std::mutex> lock(directory_changes_);
     std::filesystem::remove(temporary_, error);
   }
   bool IsOpen() const { return stream_.is_open(); }
@@ -132,7 +113,10 @@ class StdFileReplacement : public FileReplacement {
           temporary_, std::chrono::file_clock::from_sys(when), error);
       error.clear();  // a file system without times still keeps the picture
     }
-    std::filesystem::rename(temporary_, target_, error);
+    {
+      const std::lock_guard<std::mutex> lock(directory_changes_);
+      std::filesystem::rename(temporary_, target_, error);
+    }
     committed_ = !error;
     return committed_;
   }
@@ -148,6 +132,7 @@ class StdFileReplacement : public FileReplacement {
   }
 
   std::filesystem::path temporary_;
+  std::mutex& directory_changes_;
   std::ofstream stream_;
   std::string gathered_;  // written, not yet handed to the stream
   bool committed_ = false;
@@ -179,7 +164,9 @@ bool StdFileSystem::ReplaceFile(const Text& path, const ByteArray& bytes) {
 std::unique_ptr<FileReplacement> StdFileSystem::BeginReplace(const Text& path) {
   const std::filesystem::path native = NativePath(path);
   if (native.empty() || !native.has_filename()) return nullptr;
-  auto replacement = std::make_unique<StdFileReplacement>(native, TemporaryPathFor(native));
+  if (auto unnamed = unnamed_files_.Begin(native, directory_changes_)) return unnamed;
+  auto replacement = std::make_unique<StdFileReplacement>(native, TemporaryPathFor(native),
+                                                          directory_changes_);
   if (!replacement->IsOpen()) return nullptr;
   return replacement;
 }
