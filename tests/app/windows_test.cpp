@@ -236,6 +236,19 @@ TEST_F(WindowsTest, AlbumViewItemsIconsAndSelection) {
   ops_->ClearItems();
   EXPECT_EQ(albums->count(), 0);
   EXPECT_EQ(ops_->SelectedIndex(), -1);
+
+  // A cover decoded ahead by a lookup worker, shown by two albums: both get
+  // the picture, not the stand-in.
+  const ByteArray green = Encoded(150, 150, Qt::green, "PNG");
+  ops_->PrepareLargeIcon(green);
+  list.pictures = {green, Encoded(300, 100, Qt::red, "JPEG"), green};
+  ops_->SetLargeIconList(list);
+  for (int k = 0; k < 3; ++k) ops_->AppendItem("album", k);
+  for (int k : {0, 2}) {
+    const QImage shown = albums->item(k)->icon().pixmap(150, 150).toImage();
+    EXPECT_GT(QColor(shown.pixel(75, 75)).green(), 200) << k;
+    EXPECT_LT(QColor(shown.pixel(75, 75)).red(), 50) << k;
+  }
 }
 
 TEST_F(WindowsTest, ANewListStartsAtTheTop) {
