@@ -1,6 +1,8 @@
 #include "albums/delayed_calls.h"
 
 #include <condition_variable>
+#include <future>
+#include <memory>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -55,6 +57,15 @@ void RunLater(Clock::time_point when, std::function<void()> call) {
   // Never destroyed: its thread runs until the process ends.
   static TimerThread* timer = new TimerThread();
   timer->Add(when, std::move(call));
+}
+
+void WaitForCallsDueBy(Clock::time_point when) {
+  // Calls of the same time run in the order they were queued, so this one
+  // runs after every call due by `when`.
+  auto ran = std::make_shared<std::promise<void>>();
+  std::future<void> done = ran->get_future();
+  RunLater(when, [ran] { ran->set_value(); });
+  done.wait();
 }
 
 }  // namespace weibo

@@ -17,4 +17,8 @@ namespace weibo {
 // call and lives until the process ends; calls still waiting then never run.
 void RunLater(std::chrono::steady_clock::time_point when, std::function<void()> call);
 
+// Waits until every call due at or before `when` has run. For an owner that
+// is about to destroy what such calls use, after the last one was queued.
+void WaitForCallsDueBy(std::chrono::steady_clock::time_point when);
+
 }  // namespace weibo

@@ -112,4 +112,9 @@ void RequestProgressUpdate(const FlowContext& context) {
            });
 }
 
+void WaitForHeldBackProgress(const ProgramState& state) {
+  if (!state.status_update_queued.load()) return;
+  WaitForCallsDueBy(Clock::now() + kStatusInterval);
+}
+
 }  // namespace weibo

@@ -24,4 +24,10 @@ void RequestProgressUpdate(const FlowContext& context);
 // (the finishing text must not wait for the interval). Never waits.
 void PostProgress(const FlowContext& context);
 
+// Waits until a progress update that the timer holds back for `state` has
+// been handed to the window layer. A throttled update keeps the state alive
+// while it posts, so whoever destroys the window layer after a download must
+// call this first, once the download's workers have stopped.
+void WaitForHeldBackProgress(const ProgramState& state);
+
 }  // namespace weibo

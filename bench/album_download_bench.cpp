@@ -43,6 +43,7 @@
 #include <QTimer>
 
 #include "albums/album_download.h"
+#include "albums/download_status.h"
 #include "app/qt/qt_window_ops.h"
 #include "albums/album_list.h"
 #include "albums/album_texts.h"
@@ -372,6 +373,7 @@ double ToolOnce(const Endpoints& endpoints, const Session& session, int* saved,
   if (cpu != nullptr) *cpu = CpuSeconds(RUSAGE_SELF) - cpu_start;
   *saved = state->saved_count;
   state->pool.Destroy();
+  WaitForHeldBackProgress(*state);  // before the windows go
   return seconds;
 }
 
@@ -408,6 +410,7 @@ double ToolWithWindowOnce(const Endpoints& endpoints, const Session& session, in
   *updates = windows.updates;
   windows.StopStatusUpdates();
   state->pool.Destroy();
+  WaitForHeldBackProgress(*state);  // before the windows go
   return seconds;
 }
 
@@ -517,6 +520,7 @@ double PacingOnce(const Endpoints& endpoints, const Session& session, bool paced
   *rejected = state->rate_limited_replies.load();
   *requests = state->requests_sent.load();
   state->pool.Destroy();
+  WaitForHeldBackProgress(*state);  // before the windows go
   return seconds;
 }
 

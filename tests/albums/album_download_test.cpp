@@ -21,6 +21,7 @@
 #include "albums/std_file_system.h"
 #include "albums/shared_cookie_jar.h"
 #include "flow/recording_window_ops.h"
+#include "tests/common/flow_teardown.h"
 #include "tests/common/loopback_server.h"
 #include "tests/common/test_support.h"
 #include "web/header_text.h"
@@ -69,10 +70,7 @@ class AlbumDownloadTest : public ::testing::Test {
   }
   ~AlbumDownloadTest() override {
     OpenGate();
-    state_->pool.Destroy();
-    for (int i = 0; i < 5000 && state_->pool.LiveWorkers() > 0; ++i) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
+    StopWorkers(*state_);
   }
 
   // The photo lists of `pages_` (each reply sets the cookie "p<page>=<album>")

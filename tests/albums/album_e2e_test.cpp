@@ -17,6 +17,7 @@
 #include "albums/path_names.h"
 #include "flow/recording_window_ops.h"
 #include "tests/albums/download_workers.h"
+#include "tests/common/flow_teardown.h"
 #include "tests/common/test_support.h"
 #include "tools/weibo-sim/weibo_sim.h"
 
@@ -30,10 +31,7 @@ class AlbumEndToEndTest : public ::testing::Test {
  protected:
   AlbumEndToEndTest() : shell_(temp_.text()) {}
   ~AlbumEndToEndTest() override {
-    state_->pool.Destroy();
-    for (int i = 0; i < 5000 && state_->pool.LiveWorkers() > 0; ++i) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
+    StopWorkers(*state_);
   }
 
   void SetUp() override {
@@ -213,10 +211,7 @@ TEST(AlbumFaultsTest, EveryPictureArrivesDespiteTransientFaults) {
   EXPECT_EQ(FolderEntries(folder), expected);
   EXPECT_EQ(state->saved_count, 300);
 
-  state->pool.Destroy();
-  for (int i = 0; i < 5000 && state->pool.LiveWorkers() > 0; ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
+  StopWorkers(*state);
 }
 
 }  // namespace

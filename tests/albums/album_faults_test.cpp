@@ -23,6 +23,7 @@
 #include "flow/recording_window_ops.h"
 #include "tests/albums/finishing_text.h"
 #include "tests/albums/download_workers.h"
+#include "tests/common/flow_teardown.h"
 #include "tests/common/test_support.h"
 #include "tools/weibo-sim/weibo_sim.h"
 
@@ -158,8 +159,7 @@ TEST(AlbumFaultsTest, EveryFaultAtOnceLeavesOnlyCompletePictures) {
   }
   const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
   ASSERT_TRUE(IsFinishingText(windows.StatusText())) << "not finished after " << took.count() << " ms";
-  state->pool.Destroy();
-  while (state->pool.LiveWorkers() > 0) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  StopWorkers(*state);
 
   const auto expected = ExpectedFiles(sim);
   const FolderCheck check = CheckFiles(temp.path(), expected);
@@ -230,8 +230,7 @@ TEST(AlbumFaultsTest, PagesForPicturesAndAnEndedSignInAreNeverTakenForSuccess) {
   EXPECT_GE(lists, 1);
   EXPECT_LE(lists, 4);  // four pages; none after a worker saw the reply
   EXPECT_EQ(CheckFiles(setup.temp.path(), expected).failed, failed + 4);  // + the four pages
-  state->pool.Destroy();
-  while (state->pool.LiveWorkers() > 0) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  StopWorkers(*state);
 }
 
 // Starts the child that downloads the first album into `folder`.

@@ -20,6 +20,7 @@
 #include "albums/profile_value.h"
 #include "flow/recording_window_ops.h"
 #include "support/reencode_image.h"
+#include "tests/common/flow_teardown.h"
 #include "tests/common/loopback_server.h"
 #include "tests/common/test_support.h"
 
@@ -126,11 +127,7 @@ class AlbumListTest : public ::testing::Test {
   ~AlbumListTest() override {
     // No lookup task may outlive the windows and servers it uses.
     ReleaseLists();
-    state_->lookup_pool.Destroy();
-    state_->pool.Destroy();
-    while (state_->lookup_pool.LiveWorkers() + state_->pool.LiveWorkers() > 0) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
+    StopWorkers(*state_);
   }
 
   void ServeProfile(const Text& path, const Text& page, std::vector<Text> headers = {}) {

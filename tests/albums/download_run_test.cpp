@@ -22,6 +22,7 @@
 #include "albums/whole_account.h"
 #include "flow/recording_window_ops.h"
 #include "tests/albums/download_workers.h"
+#include "tests/common/flow_teardown.h"
 #include "tests/common/test_support.h"
 #include "tools/weibo-sim/data_set.h"
 #include "tools/weibo-sim/weibo_sim.h"
@@ -76,11 +77,7 @@ class DownloadRunTest : public ::testing::Test {
  protected:
   DownloadRunTest() : shell_(temp_.text()) {}
   ~DownloadRunTest() override {
-    state_->pool.Destroy();
-    state_->lookup_pool.Destroy();
-    for (int i = 0; i < 5000 && state_->pool.LiveWorkers() > 0; ++i) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
+    StopWorkers(*state_);
   }
 
   void Start(sim::SimOptions options, const char* uid) {

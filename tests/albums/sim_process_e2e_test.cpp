@@ -22,6 +22,7 @@
 #include "signin/qr_sign_in.h"
 #include "signin/sign_in_texts.h"
 #include "tests/albums/download_workers.h"
+#include "tests/common/flow_teardown.h"
 #include "tests/common/test_support.h"
 #include "web/http_request.h"
 
@@ -55,15 +56,6 @@ Endpoints ReadEndpoints(const char* variable = "WEIBO_SIM_ENDPOINTS") {
 bool IsPicture(const ByteArray& bytes) {
   return bytes.rfind("\xFF\xD8", 0) == 0 || bytes.rfind("\x89PNG", 0) == 0 ||
          bytes.rfind("GIF8", 0) == 0;
-}
-
-// Ends the download and lookup workers and waits for the download workers.
-void StopWorkers(ProgramState& state) {
-  state.pool.Destroy();
-  state.lookup_pool.Destroy();
-  for (int i = 0; i < 5000 && state.pool.LiveWorkers() > 0; ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
 }
 
 // Signs in through the QR code (it confirms itself) and lists the signed-in
