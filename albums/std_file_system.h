@@ -34,7 +34,7 @@ class StdFileSystem : public FileSystem {
   // here sleeps instead. Only the directory change is under the lock, not
   // the writing of the bytes.
   std::mutex directory_changes_;
-  const UnnamedFiles unnamed_files_;
+  UnnamedFiles unnamed_files_;
 };
 
 }  // namespace weibo

@@ -8,9 +8,11 @@
 // null and the caller uses a named temporary file instead.
 #pragma once
 
+#include <atomic>
 #include <filesystem>
 #include <memory>
 #include <mutex>
+#include <string>
 
 #include "albums/file_system.h"
 
@@ -18,19 +20,25 @@ namespace weibo {
 
 class UnnamedFiles {
  public:
-  // Finds out whether this system can give such files a name.
-  UnnamedFiles();
+  // Finds out whether this system can give such files a name, through the
+  // folder of the process's open files `own_files` (tests name another).
+  explicit UnnamedFiles(const char* own_files = "/proc/self/fd");
 
   // Starts replacing `target` with a file without a name; null when that
-  // cannot be done here. `directory_changes` (not owned; must outlive the
+  // cannot be done here. This object must outlive the replacement.
+  // `directory_changes` (not owned; must outlive the
   // replacement) is held while the file is made and while it gets its name.
+  // When a file cannot be given its name for another reason than the name
+  // being taken, its bytes go to a named temporary file that is renamed over
+  // the target, and no later replacement uses a file without a name.
   //
   // Threading: may be called from any thread at once.
   std::unique_ptr<FileReplacement> Begin(const std::filesystem::path& target,
-                                         std::mutex& directory_changes) const;
+                                         std::mutex& directory_changes);
 
  private:
-  bool usable_ = false;
+  std::string own_files_;
+  std::atomic<bool> usable_{false};
 };
 
 }  // namespace weibo

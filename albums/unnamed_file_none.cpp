@@ -4,10 +4,9 @@
 
 namespace weibo {
 
-UnnamedFiles::UnnamedFiles() = default;
+UnnamedFiles::UnnamedFiles(const char* own_files) : own_files_(own_files) {}
 
-std::unique_ptr<FileReplacement> UnnamedFiles::Begin(const std::filesystem::path&,
-                                                     std::mutex&) const {
+std::unique_ptr<FileReplacement> UnnamedFiles::Begin(const std::filesystem::path&, std::mutex&) {
   return nullptr;
 }
 

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <random>
 
 #if defined(__linux__)
@@ -22,6 +23,7 @@
 #include "albums/saved_pictures.h"
 #include "albums/std_file_system.h"
 #include "albums/temporary_names.h"
+#include "albums/unnamed_file.h"
 #include "tests/common/test_support.h"
 
 namespace weibo {
@@ -124,6 +126,27 @@ TEST(StdFileSystemTest, ProcessEndingMidWriteLeavesNothingBehind) {
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
   EXPECT_EQ(FolderEntries(temp.path()), std::vector<std::string>{"1_a.jpg"});
   EXPECT_EQ(ReadWholeFile(temp.path() / "1_a.jpg"), "old");
+}
+
+// Where the system does not name such files after all, the picture is still
+// saved whole (through a named temporary file), and later pictures do not
+// try again.
+TEST(StdFileSystemTest, UnnamedFileThatCannotBeNamedIsSavedAnyway) {
+  TempFolder temp;
+  std::ofstream(temp.path() / "1_a.jpg") << "old";
+  UnnamedFiles files("/");  // no descriptors there: every link fails
+  std::mutex directory_changes;
+  std::unique_ptr<FileReplacement> replacement =
+      files.Begin(temp.path() / "1_a.jpg", directory_changes);
+  ASSERT_NE(replacement, nullptr);
+  EXPECT_TRUE(replacement->Write("ne", 2));
+  EXPECT_TRUE(replacement->Write(ByteArray(100000, 'w').data(), 100000));
+  EXPECT_TRUE(replacement->Commit(1367640000));
+  replacement.reset();
+  EXPECT_EQ(ReadWholeFile(temp.path() / "1_a.jpg"), "ne" + ByteArray(100000, 'w'));
+  EXPECT_EQ(ModifiedSeconds(temp.path() / "1_a.jpg"), 1367640000);
+  EXPECT_EQ(FolderEntries(temp.path()), std::vector<std::string>{"1_a.jpg"});
+  EXPECT_EQ(files.Begin(temp.path() / "2_b.jpg", directory_changes), nullptr);
 }
 #endif
 
