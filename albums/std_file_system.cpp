@@ -7,13 +7,13 @@
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <string_view>
 #include <vector>
 #include <fstream>
 #include <string>
 #include <system_error>
 
 #include "albums/path_names.h"
+#include "albums/piece_gatherer.h"
 #include "albums/temporary_names.h"
 #include "support/icu_codepage.h"
 
@@ -88,22 +88,15 @@ class StdFileReplacement : public FileReplacement {
   }
   bool IsOpen() const { return stream_.is_open(); }
 
-  // Pieces are gathered up to kGatherBytes before they go to the file: a
-  // picture arrives in pieces of 16 KiB, which the stream would write one
-  // system call each.
   bool Write(const char* data, std::size_t size) override {
-    if (gathered_.size() + size > kGatherBytes && !WriteGathered()) return false;
-    if (size >= kGatherBytes) {
-      stream_.write(data, static_cast<std::streamsize>(size));
-      return !stream_.fail();
-    }
-    if (gathered_.capacity() < kGatherBytes) gathered_.reserve(kGatherBytes);
-    gathered_.append(data, size);
-    return true;
+    return gatherer_.Add(data, size,
+                         [this](const char* d, std::size_t n) { return WriteOut(d, n); });
   }
 
   bool Commit(std::optional<std::int64_t> modified_seconds) override {
-    if (!WriteGathered()) return false;
+    if (!gatherer_.Drain([this](const char* d, std::size_t n) { return WriteOut(d, n); })) {
+      return false;
+    }
     stream_.close();
     if (stream_.fail()) return false;
     std::error_code error;
@@ -122,19 +115,16 @@ class StdFileReplacement : public FileReplacement {
   }
 
  private:
-  std::filesystem::path target_;
-  static constexpr std::size_t kGatherBytes = 64 * 1024;
-
-  bool WriteGathered() {
-    if (!gathered_.empty()) stream_.write(gathered_.data(), static_cast<std::streamsize>(gathered_.size()));
-    gathered_.clear();
+  bool WriteOut(const char* data, std::size_t size) {
+    stream_.write(data, static_cast<std::streamsize>(size));
     return !stream_.fail();
   }
 
+  std::filesystem::path target_;
   std::filesystem::path temporary_;
   std::mutex& directory_changes_;
   std::ofstream stream_;
-  std::string gathered_;  // written, not yet handed to the stream
+  PieceGatherer gatherer_;
   bool committed_ = false;
 };
 

@@ -13,6 +13,7 @@
 #include <system_error>
 #include <utility>
 
+#include "albums/piece_gatherer.h"
 #include "albums/temporary_names.h"
 
 namespace weibo {
@@ -57,18 +58,16 @@ class UnnamedFileReplacement : public FileReplacement {
     if (descriptor_ >= 0) close(descriptor_);
   }
 
-  // Pieces are gathered up to kGatherBytes before they go to the file: a
-  // picture arrives in pieces of 16 KiB, one system call each otherwise.
   bool Write(const char* data, std::size_t size) override {
-    if (gathered_.size() + size > kGatherBytes && !WriteGathered()) return false;
-    if (size >= kGatherBytes) return WriteAll(descriptor_, data, size);
-    if (gathered_.capacity() < kGatherBytes) gathered_.reserve(kGatherBytes);
-    gathered_.append(data, size);
-    return true;
+    return gatherer_.Add(data, size,
+                         [this](const char* d, std::size_t n) { return WriteOut(d, n); });
   }
 
   bool Commit(std::optional<std::int64_t> modified_seconds) override {
-    if (descriptor_ < 0 || !WriteGathered()) return false;
+    if (descriptor_ < 0 ||
+        !gatherer_.Drain([this](const char* d, std::size_t n) { return WriteOut(d, n); })) {
+      return false;
+    }
     SetModified(descriptor_, modified_seconds);
     if (!GiveName() && !CopyToNamedFile(modified_seconds)) return false;
     const int closed = close(descriptor_);
@@ -82,13 +81,7 @@ class UnnamedFileReplacement : public FileReplacement {
   }
 
  private:
-  static constexpr std::size_t kGatherBytes = 64 * 1024;
-
-  bool WriteGathered() {
-    const bool written = WriteAll(descriptor_, gathered_.data(), gathered_.size());
-    gathered_.clear();
-    return written;
-  }
+  bool WriteOut(const char* data, std::size_t size) { return WriteAll(descriptor_, data, size); }
 
   // Access time left as it is; a file system without times still keeps the picture.
   static void SetModified(int descriptor, std::optional<std::int64_t> modified_seconds) {
@@ -152,8 +145,8 @@ class UnnamedFileReplacement : public FileReplacement {
   std::mutex& directory_changes_;
   const std::string& own_files_;
   std::atomic<bool>& usable_;
-  std::string gathered_;          // written, not yet handed to the file
-  bool renamed_failed_ = false;   // a folder stands at the target's name
+  PieceGatherer gatherer_;
+  bool renamed_failed_ = false;  // a folder stands at the target's name
 };
 
 }  // namespace
